@@ -1,0 +1,111 @@
+#pragma once
+
+#include "CancelFlag.h"
+#include "CommChannel.h"
+#include "LogSink.h"
+#include "OpenProtocolFrame.h"
+#include "OpenProtocolVarList.h"
+#include "ProgressSink.h"
+
+#include <QByteArray>
+#include <QByteArrayList>
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+// Runs request/answer transactions with the installation over one channel:
+// read a list of variables, write them, or fetch one variable's content in
+// numbered blocks. Every request gets up to three attempts. The exchange log
+// gets the request and answer texts, the dump log every frame in hexadecimal
+// and characters; a progress bar follows the transaction.
+//
+// The driver owns nothing it is handed. It does not know the windows: the
+// logs, the bar and the cancel button reach it through small interfaces.
+class TOpenProtocolDriver {
+ public:
+  // When a received frame counts as complete: when the line falls silent for
+  // the interval time-out (the classic rule), or as soon as the length its
+  // header announces has arrived.
+  enum class TEndOfFrame { Silence, Length };
+
+  static constexpr int kAttempts = 3;
+  static constexpr int kPauseBeforeAttemptMs = 10;
+  static constexpr int kMaxLogLines = 8097;
+  static constexpr int kBlockBufferSize = 32768;
+
+  explicit TOpenProtocolDriver(TCommChannel* channel);
+
+  void SetChannel(TCommChannel* channel) { FChannel = channel; }
+  void SetCommLog(TLogSink* log) { FCommLog = log; }
+  void SetDebugLog(TLogSink* log) { FDebugLog = log; }
+  void SetProgressBar(TProgressSink* bar) { FProgressBar = bar; }
+  void SetCancelButton(const TCancelFlag* cancel) { FCancel = cancel; }
+  // Called before every request: the caller keeps its windows painted and
+  // may answer false to stop the transaction, which then fails.
+  void SetBetweenRequests(std::function<bool()> hook) { FBetweenRequests = std::move(hook); }
+  // Told the outcome of every request once its attempts are over.
+  void SetRequestFinished(std::function<void(bool answered)> observer) { FRequestFinished = std::move(observer); }
+
+  // True when every variable was answered; stops at the first failed request.
+  // A read answered "@@" empties the value; a write answered "@@" keeps it.
+  bool ReadVars(uint8_t address, TOPVarList& list);
+  bool WriteVars(uint8_t address, TOPVarList& list);
+  // Fetches the content of the list's first variable block by block. On
+  // success data holds the size bytes of content; on failure size is 0 and
+  // data is left as it was.
+  bool ReadBlocks(uint8_t address, const TOPVarList& list, uint32_t& size, QByteArray& data);
+
+  uint8_t LocalAddress() const { return FLocalAddress; }
+  // 1: one variable per request (what the program uses); 0: as many as fit
+  // in a request of about 127 characters.
+  uint8_t PackMode() const { return FPackMode; }
+  void SetPackMode(uint8_t mode) { FPackMode = mode; }
+  OpenProtocolFrame::TChecksumKind ChecksumKind() const { return FChecksumKind; }
+  void SetChecksumKind(OpenProtocolFrame::TChecksumKind kind) { FChecksumKind = kind; }
+  TEndOfFrame EndOfFrame() const { return FEndOfFrame; }
+  void SetEndOfFrame(TEndOfFrame rule) { FEndOfFrame = rule; }
+  bool BadCRC() const { return FBadCRC; }
+  uint32_t BytesReceived() const { return FBytesReceived; }
+
+  // The hexadecimal and character dump lines of a frame.
+  static QByteArrayList HexDump(const QByteArray& bytes, const QByteArray& prefix);
+  static QByteArrayList CharDump(const QByteArray& bytes);
+
+ private:
+  enum class TTransaction { Read, Write };
+
+  struct TAttempt {
+    bool Ok = false;
+    OpenProtocolFrame::TPacket Answer;
+  };
+
+  bool TransferVars(uint8_t address, TOPVarList& list, TTransaction kind);
+  // One request with its attempts; logs each attempt. Block answers are
+  // logged in hexadecimal.
+  std::optional<OpenProtocolFrame::TPacket> Request(uint8_t address, const QByteArray& text, bool blockAnswer);
+  TAttempt Exchange(const OpenProtocolFrame::TPacket& request);
+  bool SendFrame(const OpenProtocolFrame::TPacket& packet);
+  bool ReceiveFrame(OpenProtocolFrame::TPacket& packet);
+  bool MayGoOn();
+
+  void Log(TLogSink* log, const QByteArray& line);
+  void LogAttempt(const TAttempt& attempt, bool blockAnswer);
+  void SetProgress(int percent);
+  void ResetProgress();
+
+  TCommChannel* FChannel = nullptr;
+  TLogSink* FCommLog = nullptr;
+  TLogSink* FDebugLog = nullptr;
+  TProgressSink* FProgressBar = nullptr;
+  const TCancelFlag* FCancel = nullptr;
+  std::function<bool()> FBetweenRequests;
+  std::function<void(bool)> FRequestFinished;
+
+  uint8_t FLocalAddress = OpenProtocolFrame::kLocalAddress;
+  uint8_t FPackMode = 1;
+  OpenProtocolFrame::TChecksumKind FChecksumKind = OpenProtocolFrame::TChecksumKind::Shift;
+  TEndOfFrame FEndOfFrame = TEndOfFrame::Length;
+  bool FBadCRC = false;
+  uint32_t FBytesReceived = 0;
+};

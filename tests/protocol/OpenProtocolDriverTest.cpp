@@ -1,0 +1,324 @@
+#include "LogLines.h"
+#include "OpenProtocolDriver.h"
+#include "ScriptedChannel.h"
+#include "Win1251.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+using TReply = TScriptedChannel::TReply;
+
+class TRecordingBar : public TProgressSink {
+ public:
+  TRecordingBar(int minimum, int maximum) : FMinimum(minimum), FMaximum(maximum) {}
+  int Minimum() const override { return FMinimum; }
+  int Maximum() const override { return FMaximum; }
+  void SetPosition(int position) override { Positions.push_back(position); }
+  std::vector<int> Positions;
+
+ private:
+  int FMinimum;
+  int FMaximum;
+};
+
+// Answers every read request NAME=??; with NAME=<value>; and every write
+// NAME=V; with NAME=V;.
+TReply Echo(const QByteArray& frame, const QByteArray& readValue = "1") {
+  const auto decoded =
+      OpenProtocolFrame::DecodeFrame(reinterpret_cast<const uint8_t*>(frame.constData()), frame.size());
+  QByteArray text = OpenProtocolText::PacketText(decoded.Packet);
+  text.replace("??", readValue);
+  return {TScriptedChannel::AnswerFrame(text)};
+}
+
+QByteArray Corrupted(QByteArray frame) {
+  frame[frame.size() - 1] = static_cast<char>(frame[frame.size() - 1] ^ 0x5A);
+  return frame;
+}
+
+class DriverTest : public testing::Test {
+ protected:
+  DriverTest() : FDriver(&FChannel) {
+    FDriver.SetCommLog(&FComm);
+    FDriver.SetDebugLog(&FDump);
+  }
+
+  TScriptedChannel FChannel;
+  TLogLines FComm;
+  TLogLines FDump;
+  TOpenProtocolDriver FDriver;
+};
+
+}  // namespace
+
+TEST_F(DriverTest, EmptyListSendsNothing) {
+  TRecordingBar bar(0, 100);
+  FDriver.SetProgressBar(&bar);
+  TOPVarList empty;
+  EXPECT_TRUE(FDriver.ReadVars(1, empty));
+  EXPECT_TRUE(FDriver.WriteVars(1, empty));
+  EXPECT_TRUE(FChannel.Written.isEmpty());
+  EXPECT_EQ(bar.Positions, (std::vector<int>{0, 0}));
+}
+
+TEST_F(DriverTest, RetriesUntilTheSecondAttemptIsAnswered) {
+  FChannel.Answer = [](const QByteArray& frame, int n) {
+    TReply reply = Echo(frame);
+    if (n == 1) reply.Bytes = Corrupted(reply.Bytes);
+    return reply;
+  };
+  TOPVarList list;
+  list.Add("MODE");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "1");
+  EXPECT_EQ(FComm.Lines(), (QByteArrayList{"-> MODE=??;", "<- bad CRC [20 bytes total]", "-> MODE=??;", "<- MODE=1;"}));
+}
+
+TEST_F(DriverTest, SilentDeviceFailsAfterThreeAttemptsAndStopsTheTransaction) {
+  TRecordingBar bar(0, 100);
+  FDriver.SetProgressBar(&bar);
+  TOPVarList list;
+  list.Add("STATUS", "", "kept");
+  list.Add("SUMALPHA");
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FChannel.Written.size(), 3);
+  EXPECT_EQ(FComm.Lines(), (QByteArrayList{"-> STATUS=??;", "<- ", "-> STATUS=??;", "<- ", "-> STATUS=??;", "<- "}));
+  EXPECT_EQ(list.GetItem(0)->Value, "kept");
+  EXPECT_EQ(bar.Positions, std::vector<int>{0});
+  EXPECT_FALSE(FDriver.BadCRC());
+}
+
+TEST_F(DriverTest, WrongAddressFailsTheAttempt) {
+  FChannel.Answer = [](const QByteArray& frame, int n) {
+    TReply reply = Echo(frame);
+    if (n == 1) reply.Bytes = TScriptedChannel::AnswerFrame("MODE=7;", 2);
+    return reply;
+  };
+  TOPVarList list;
+  list.Add("MODE");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "1");
+  EXPECT_EQ(FComm.Lines().at(1), "<- ");
+}
+
+TEST_F(DriverTest, ProgressFollowsTheItemsWithinTheBarsRange) {
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame); };
+  TRecordingBar bar(10, 210);
+  FDriver.SetProgressBar(&bar);
+  TOPVarList list;
+  for (const char* name : {"A", "B", "C", "D"}) list.Add(name);
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(bar.Positions, (std::vector<int>{60, 110, 160, 210, 10}));
+}
+
+TEST_F(DriverTest, NoValueEmptiesAReadAndKeepsAWrite) {
+  FChannel.Answer = [](const QByteArray&, int) { return TReply{TScriptedChannel::AnswerFrame("MODE=@@;")}; };
+  TOPVarList list;
+  list.Add("MODE", "", "1");
+  ASSERT_TRUE(FDriver.WriteVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "1");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "");
+}
+
+TEST_F(DriverTest, WriteTakesBackWhatTheInstallationReports) {
+  FChannel.Answer = [](const QByteArray&, int) {
+    return TReply{TScriptedChannel::AnswerFrame("junk;ALPHAALARM1=250;OTHER=1;")};
+  };
+  TOPVarList list;
+  list.Add("ALPHAALARM1", "", "200");
+  ASSERT_TRUE(FDriver.WriteVars(1, list));
+  EXPECT_EQ(FChannel.RequestText(1), "ALPHAALARM1=200;");
+  EXPECT_EQ(list.GetItem(0)->Value, "250");
+}
+
+TEST_F(DriverTest, ArchiveIndexTravelsWithTheName) {
+  FChannel.Answer = [](const QByteArray&, int) { return TReply{TScriptedChannel::AnswerFrame("sumalpha:a007=12.5;")}; };
+  TOPVarList list;
+  list.Add("SUMALPHA", "A007");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FChannel.RequestText(1), "SUMALPHA:A007=??;");
+  EXPECT_EQ(list.GetItem(0)->Value, "12.5");
+}
+
+TEST_F(DriverTest, LateAnswerOfAnEarlierAttemptIsNotTakenForTheNextOne) {
+  FChannel.Answer = [](const QByteArray& frame, int n) {
+    if (n == 1) return TReply{TScriptedChannel::AnswerFrame("MODE=7;"), true};
+    return Echo(frame);
+  };
+  TOPVarList list;
+  list.Add("MODE");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "1");
+  EXPECT_EQ(FChannel.Discards, 2);
+}
+
+TEST_F(DriverTest, RefusesWhatTheLineCannotCarry) {
+  TOPVarList list;
+  list.Add("ALPHAALARM1", "", "5;BETAALARM1=0");
+  EXPECT_FALSE(FDriver.WriteVars(1, list));
+  list.GetItem(0)->Value = "a=b";
+  EXPECT_FALSE(FDriver.WriteVars(1, list));
+  TOPVarList longName;
+  longName.Add(QByteArray(250, 'N'));
+  EXPECT_FALSE(FDriver.ReadVars(1, longName));
+  EXPECT_TRUE(FChannel.Written.isEmpty());
+  EXPECT_EQ(FComm.LineCount(), 6);
+}
+
+TEST_F(DriverTest, PackModeZeroCollectsItemsUpToAbout127Characters) {
+  FDriver.SetPackMode(0);
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame, "9"); };
+  TOPVarList list;
+  for (int i = 0; i < 30; ++i) list.Add("VARIABLE" + QByteArray::number(i).rightJustified(2, '0'));
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  // "VARIABLEnn=??;" is 14 characters: ten items make 140 >= 127.
+  ASSERT_EQ(FChannel.Written.size(), 3);
+  EXPECT_EQ(FChannel.RequestText(1).count(';'), 10);
+  for (int i = 0; i < 30; ++i) EXPECT_EQ(list.GetItem(i)->Value, "9");
+}
+
+TEST_F(DriverTest, BlocksAreFetchedInOrderAndConcatenated) {
+  FChannel.Answer = [](const QByteArray&, int n) {
+    if (n == 1) return TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##3;")};
+    return TReply{TScriptedChannel::BlockFrame(static_cast<uint8_t>(n - 1),
+                                               QByteArray(n == 4 ? 3 : 20, static_cast<char>('a' + n)))};
+  };
+  TRecordingBar bar(0, 100);
+  FDriver.SetProgressBar(&bar);
+  TOPVarList list;
+  list.Add("SPECTRUM1");
+  uint32_t size = 0;
+  QByteArray data;
+  ASSERT_TRUE(FDriver.ReadBlocks(1, list, size, data));
+  EXPECT_EQ(size, 43u);
+  EXPECT_EQ(data, QByteArray(20, 'c') + QByteArray(20, 'd') + QByteArray(3, 'e'));
+  EXPECT_EQ(FChannel.RequestText(1), "SPECTRUM1=??##;");
+  EXPECT_EQ(FChannel.RequestText(4), "SPECTRUM1=??#3;");
+  EXPECT_EQ(bar.Positions, (std::vector<int>{33, 66, 100, 0}));
+  // Block answers are logged in hexadecimal, 16 bytes a line.
+  EXPECT_EQ(FComm.Lines().at(3), "<- 01 01 63 63 63 63 63 63 63 63 63 63 63 63 63 63 ");
+  EXPECT_EQ(FComm.Lines().at(4), "<- 63 63 63 63 63 63 ");
+}
+
+TEST_F(DriverTest, EveryBlockFaultFailsTheWholeTransfer) {
+  struct Case {
+    const char* what;
+    std::function<TReply(int n)> answer;
+  };
+  const Case cases[] = {
+      {"count 0", [](int) { return TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##0;")}; }},
+      {"no ##", [](int) { return TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=3;")}; }},
+      {"block 2 numbered 3",
+       [](int n) {
+         return n == 1 ? TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##3;")}
+                       : TReply{TScriptedChannel::BlockFrame(static_cast<uint8_t>(n == 3 ? 3 : n - 1), "xy")};
+       }},
+      {"text answer to a block request",
+       [](int n) { return TReply{TScriptedChannel::AnswerFrame(n == 1 ? "SPECTRUM1=##2;" : "SPECTRUM1=5;")}; }},
+      {"more than the buffer holds",
+       [](int n) {
+         return n == 1 ? TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##200;")}
+                       : TReply{TScriptedChannel::BlockFrame(static_cast<uint8_t>(n - 1), QByteArray(253, 'z'))};
+       }},
+  };
+  for (const Case& c : cases) {
+    TScriptedChannel channel;
+    channel.Answer = [&c](const QByteArray&, int n) { return c.answer(n); };
+    TOpenProtocolDriver driver(&channel);
+    TOPVarList list;
+    list.Add("SPECTRUM1");
+    uint32_t size = 99;
+    QByteArray data = "earlier";
+    EXPECT_FALSE(driver.ReadBlocks(1, list, size, data)) << c.what;
+    EXPECT_EQ(size, 0u) << c.what;
+    EXPECT_EQ(data, "earlier") << c.what;
+  }
+  // The buffer holds 32768 bytes: 129 full blocks are one too many.
+  TScriptedChannel channel;
+  channel.Answer = [](const QByteArray&, int n) {
+    return n == 1 ? TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##200;")}
+                  : TReply{TScriptedChannel::BlockFrame(static_cast<uint8_t>(n - 1), QByteArray(253, 'z'))};
+  };
+  TOpenProtocolDriver driver(&channel);
+  TOPVarList list;
+  list.Add("SPECTRUM1");
+  uint32_t size = 0;
+  QByteArray data;
+  EXPECT_FALSE(driver.ReadBlocks(1, list, size, data));
+  EXPECT_EQ(channel.Written.size(), 1 + 130);
+  driver.SetPackMode(0);
+  EXPECT_FALSE(driver.ReadBlocks(1, list, size, data));
+  EXPECT_EQ(channel.Written.size(), 1 + 130);
+}
+
+TEST_F(DriverTest, FrameDumpsOfTheModeRequestAndAnswer) {
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame); };
+  TOPVarList list;
+  list.Add("MODE");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  const QByteArrayList expected = {
+      "-> 01 00 0A 29 00 00 00 00  00 4D 4F 44 45 3D 3F 3F ",
+      "   3B 6C 56 00 00                                   ",
+      " ~ ...).... .MODE=??",
+      "   ;lV..            ",
+      "<- 00 01 09 26 00 00 00 00  00 4D 4F 44 45 3D 31 3B ",
+      "   6C 23 00 00                                      ",
+      " ~ ...&.... .MODE=1;",
+      "   l#..             ",
+  };
+  EXPECT_EQ(FDump.Lines(), expected);
+}
+
+TEST_F(DriverTest, LogsKeepTheNewest8097Lines) {
+  for (int i = 0; i < 8097; ++i) FComm.AppendLine(QByteArray::number(i));
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame); };
+  TOPVarList list;
+  list.Add("MODE");
+  ASSERT_TRUE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FComm.LineCount(), 8097);
+  EXPECT_EQ(FComm.Lines().first(), "2");
+  EXPECT_EQ(FComm.Lines().last(), "<- MODE=1;");
+}
+
+TEST_F(DriverTest, StopBetweenRequestsFailsTheTransaction) {
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame); };
+  int calls = 0;
+  FDriver.SetBetweenRequests([&calls] { return ++calls < 2; });
+  TOPVarList list;
+  list.Add("A");
+  list.Add("B");
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FChannel.Written.size(), 1);
+  EXPECT_EQ(FComm.Lines().last(), "-- " + Win1251::FromUnicode(QStringLiteral("прервано оператором")));
+
+  struct TFlag : TCancelFlag {
+    bool Cancelled() const override { return true; }
+  } cancel;
+  FDriver.SetBetweenRequests(nullptr);
+  FDriver.SetCancelButton(&cancel);
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FChannel.Written.size(), 1);
+}
+
+TEST_F(DriverTest, RequestObserverHearsEveryOutcome) {
+  std::vector<bool> outcomes;
+  FDriver.SetRequestFinished([&outcomes](bool answered) { outcomes.push_back(answered); });
+  FChannel.Answer = [](const QByteArray& frame, int n) { return n == 1 ? Echo(frame) : TReply{}; };
+  TOPVarList list;
+  list.Add("A");
+  list.Add("B");
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(outcomes, (std::vector<bool>{true, false}));
+}
+
+TEST_F(DriverTest, NoChannelFailsEveryAttempt) {
+  FDriver.SetChannel(nullptr);
+  TOPVarList list;
+  list.Add("MODE");
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FComm.LineCount(), 6);
+}
