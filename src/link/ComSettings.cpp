@@ -1,0 +1,138 @@
+#include "ComSettings.h"
+
+#include "StartupPaths.h"
+#include "TextUtils.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+// The keys in file order; the index of a key is its place in TValues.
+const char* const kKeys[TComSettings::kValueCount] = {"PortNumber", "TransferRate",           "StopBits",
+                                                      "Paritet",    "LatencyPeriod",          "DTRControl",
+                                                      "RTSControl", "WriteTimeOutMultiplier", "WriteTimeOutConstant"};
+
+enum : int { kMultiplierIndex = 7, kConstantIndex = 8 };
+
+constexpr int kLinesRead = 9;
+
+int KeyIndex(const QByteArray& key) {
+  for (int i = 0; i < TComSettings::kValueCount; ++i)
+    if (key == kKeys[i]) return i;
+  return -1;
+}
+
+// The text of one line without its end: a line ends at LF, and a CR ends
+// the text as well.
+QByteArray LineText(const QByteArray& line) {
+  qsizetype end = 0;
+  while (end < line.size() && line[end] != '\r' && line[end] != '\n') ++end;
+  return line.left(end);
+}
+
+TComSettings::TValues FailedLoadValues() {
+  TComSettings defaults;
+  defaults.SetFailedLoadDefaults();
+  return defaults.GetValues();
+}
+
+}  // namespace
+
+TComSettings::TComSettings() { SetStartValues(); }
+
+void TComSettings::SetStartValues() {
+  FPortNumber = "COM1";
+  FTransferRate = "9600 baud";
+  FStopBits = "1 bit";
+  FParitet = "None";
+  FLatencyPeriod = "Approximately 0.25 second";
+  FDTRControl = "Disable";
+  FRTSControl = "Disable";
+  FWriteTimeoutMultiplier = 0;
+  FWriteTimeoutConstant = 0;
+}
+
+void TComSettings::SetFailedLoadDefaults() {
+  SetStartValues();
+  FDTRControl = "HandShake";
+  FRTSControl = "HandShake";
+}
+
+QString TComSettings::FilePath(const QString& fileName) { return QDir(ProgramDir()).filePath(fileName); }
+
+bool TComSettings::LoadFromFile(const QString& fileName) {
+  QFile file(FilePath(fileName));
+  if (!file.open(QIODevice::ReadOnly)) {
+    SetFailedLoadDefaults();
+    return false;
+  }
+  TValues values = GetValues();
+  for (int line = 0; line < kLinesRead && !file.atEnd(); ++line) {
+    const QByteArray text = LineText(file.readLine());
+    const TextUtils::TSplit pair = TextUtils::SplitAtFirst(text, "=");
+    if (!pair.Found) continue;
+    const int index = KeyIndex(pair.Before);
+    if (index < 0) continue;
+    if ((index == kMultiplierIndex || index == kConstantIndex) && !TextUtils::ParseInt32(pair.After)) {
+      SetFailedLoadDefaults();
+      return false;
+    }
+    values[index] = pair.After;
+  }
+  if (file.error() != QFileDevice::NoError) {
+    SetFailedLoadDefaults();
+    return false;
+  }
+  // The texts are taken as they stand, an empty one included.
+  FPortNumber = values[0];
+  FTransferRate = values[1];
+  FStopBits = values[2];
+  FParitet = values[3];
+  FLatencyPeriod = values[4];
+  FDTRControl = values[5];
+  FRTSControl = values[6];
+  FWriteTimeoutMultiplier = *TextUtils::ParseInt32(values[kMultiplierIndex]);
+  FWriteTimeoutConstant = *TextUtils::ParseInt32(values[kConstantIndex]);
+  return true;
+}
+
+bool TComSettings::SaveToFile(const QString& fileName) const {
+  QSaveFile file(FilePath(fileName));
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const TValues values = GetValues();
+  QByteArray text;
+  for (int i = 0; i < kValueCount; ++i) text += QByteArray(kKeys[i]) + '=' + values[i] + "\r\n";
+  if (file.write(text) != text.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+TComSettings::TValues TComSettings::GetValues() const {
+  return {FPortNumber,
+          FTransferRate,
+          FStopBits,
+          FParitet,
+          FLatencyPeriod,
+          FDTRControl,
+          FRTSControl,
+          QByteArray::number(FWriteTimeoutMultiplier),
+          QByteArray::number(FWriteTimeoutConstant)};
+}
+
+void TComSettings::SetValues(const TValues& values) {
+  const TValues defaults = FailedLoadValues();
+  const auto pick = [&](int i) { return values[i].isEmpty() ? defaults[i] : values[i]; };
+  FPortNumber = pick(0);
+  FTransferRate = pick(1);
+  FStopBits = pick(2);
+  FParitet = pick(3);
+  FLatencyPeriod = pick(4);
+  FDTRControl = pick(5);
+  FRTSControl = pick(6);
+  FWriteTimeoutMultiplier = TextUtils::ParseInt32(values[kMultiplierIndex]).value_or(0);
+  FWriteTimeoutConstant = TextUtils::ParseInt32(values[kConstantIndex]).value_or(0);
+}
