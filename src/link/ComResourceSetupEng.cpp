@@ -1,0 +1,82 @@
+#include "ComResourceSetupEng.h"
+
+#include "ComSettings.h"
+#include "Win1251.h"
+#include "ui_ComResourceSetupEng.h"
+
+#include <QScreen>
+#include <QSerialPortInfo>
+
+namespace {
+
+void ShowText(QComboBox* box, const QByteArray& text) { box->setCurrentText(Win1251::ToUnicode(text)); }
+
+QByteArray TextOf(const QComboBox* box) { return Win1251::FromUnicode(box->currentText()); }
+
+}  // namespace
+
+TComPropertiesDialog::TComPropertiesDialog(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::TComPropertiesDialog>()) {
+  ui->setupUi(this);
+  // A title without buttons: the window is closed by OK, Cancel or Esc.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
+  setFixedSize(260, 225);
+  connect(ui->btOK, &QPushButton::clicked, this, &TComPropertiesDialog::btOKClick);
+  connect(ui->btCancel, &QPushButton::clicked, this, &TComPropertiesDialog::btCancelClick);
+  AddSystemPorts();
+  FormCreate();
+}
+
+TComPropertiesDialog::~TComPropertiesDialog() = default;
+
+void TComPropertiesDialog::FormCreate() { ShowValues(TComSettings()); }
+
+void TComPropertiesDialog::AddSystemPorts() {
+  for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+#ifdef Q_OS_WIN
+    const QString name = info.portName();
+#else
+    const QString name = info.systemLocation();
+#endif
+    if (ui->PortNumCBox->findText(name) >= 0) continue;
+    ui->PortNumCBox->addItem(name);
+    ui->PortNumCBox->setItemData(ui->PortNumCBox->count() - 1, info.description(), Qt::ToolTipRole);
+  }
+}
+
+bool TComPropertiesDialog::Edit(TComSettings& settings) {
+  ShowValues(settings);
+  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
+  if (exec() != QDialog::Accepted) return false;
+  TakeValues(settings);
+  return true;
+}
+
+void TComPropertiesDialog::ShowValues(const TComSettings& settings) {
+  ShowText(ui->PortNumCBox, settings.PortNumber());
+  ShowText(ui->SpeedCBox, settings.TransferRate());
+  ShowText(ui->StopBitCBox, settings.StopBits());
+  ShowText(ui->ParitetCBox, settings.Paritet());
+  ShowText(ui->PeriodCBox, settings.LatencyPeriod());
+  ShowText(ui->DTRcontrolCBox, settings.DTRControl());
+  ShowText(ui->RTScontrolCBox, settings.RTSControl());
+}
+
+void TComPropertiesDialog::TakeValues(TComSettings& settings) const {
+  settings.SetPortNumber(TextOf(ui->PortNumCBox));
+  settings.SetTransferRate(TextOf(ui->SpeedCBox));
+  settings.SetStopBits(TextOf(ui->StopBitCBox));
+  settings.SetParitet(TextOf(ui->ParitetCBox));
+  settings.SetLatencyPeriod(TextOf(ui->PeriodCBox));
+  settings.SetDTRControl(TextOf(ui->DTRcontrolCBox));
+  settings.SetRTSControl(TextOf(ui->RTScontrolCBox));
+}
+
+void TComPropertiesDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  ui->btOK->setFocus();
+}
+
+void TComPropertiesDialog::btOKClick() { accept(); }
+
+void TComPropertiesDialog::btCancelClick() { reject(); }

@@ -1,0 +1,50 @@
+#pragma once
+
+#include "ComSettingsEditor.h"
+
+#include <QDialog>
+
+#include <memory>
+
+class QComboBox;
+class TComSettings;
+
+namespace Ui {
+class TComPropertiesDialog;
+}
+
+// The small modal window in which the operator chooses the serial port
+// settings. The values themselves live in TComSettings; the dialog shows
+// them, lets them be edited, and hands them back on OK. The main window owns
+// it as a child and lends it to the channel as its settings editor, so it is
+// created once and kept between uses.
+class TComPropertiesDialog : public QDialog, public TComSettingsEditor {
+  Q_OBJECT
+
+ public:
+  explicit TComPropertiesDialog(QWidget* parent = nullptr);
+  ~TComPropertiesDialog() override;
+
+  // Shows the settings modally; on OK they take the edited values.
+  bool Edit(TComSettings& settings) override;
+
+  // The two halves of Edit around the modal loop: the settings into the
+  // controls, and the controls' texts back into the settings. The two
+  // write time-outs have no control and are left alone.
+  void ShowValues(const TComSettings& settings);
+  void TakeValues(TComSettings& settings) const;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  // The start values, as a fresh set of settings has them.
+  void FormCreate();
+  // Adds the serial ports the system reports after "COM1".."COM9", with
+  // their description as the tool tip.
+  void AddSystemPorts();
+  void btOKClick();
+  void btCancelClick();
+
+  std::unique_ptr<Ui::TComPropertiesDialog> ui;
+};
