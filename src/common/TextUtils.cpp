@@ -83,6 +83,14 @@ TSplit SplitAtFirst(const QByteArray& text, const QByteArray& separator) {
   return split;
 }
 
+QByteArrayList SplitLines(const QByteArray& text) {
+  QByteArrayList lines = text.split('\n');
+  if (lines.last().isEmpty()) lines.removeLast();
+  for (QByteArray& line : lines)
+    if (line.endsWith('\r')) line.chop(1);
+  return lines;
+}
+
 std::optional<int64_t> ParseInteger(const QByteArray& text) {
   QByteArray digits = Trim(text);
   if (digits.startsWith('+')) {

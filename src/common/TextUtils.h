@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 
 #include <cstdint>
 #include <optional>
@@ -36,6 +37,10 @@ struct TSplit {
 };
 // Splits at the first occurrence of separator.
 TSplit SplitAtFirst(const QByteArray& text, const QByteArray& separator);
+
+// The lines of a text file: split at LF, a CR before the LF dropped. A
+// final line break does not start another line; an empty text has none.
+QByteArrayList SplitLines(const QByteArray& text);
 
 // Decimal integer, as the installation and the files write it: optional sign
 // and digits, surrounding blanks allowed. Anything else gives no value.

@@ -99,3 +99,11 @@ TEST(TextUtils, HexBytes) {
   EXPECT_FALSE(HexToByte("4"));
   EXPECT_FALSE(HexToByte("123"));
 }
+
+TEST(TextUtils, SplitsLinesAtLineFeedWithOrWithoutCarriageReturn) {
+  EXPECT_TRUE(SplitLines("").isEmpty());
+  EXPECT_EQ(SplitLines("a\r\nb\r\n"), QByteArrayList({"a", "b"}));
+  EXPECT_EQ(SplitLines("a\nb"), QByteArrayList({"a", "b"}));
+  EXPECT_EQ(SplitLines("\r\n\r\nx\r\n\r\n"), QByteArrayList({"", "", "x", ""}));
+  EXPECT_EQ(SplitLines("a\rb\r\n"), QByteArrayList({"a\rb"}));
+}

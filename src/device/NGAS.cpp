@@ -1,0 +1,191 @@
+#include "NGAS.h"
+
+#include "DeviceValues.h"
+#include "TextUtils.h"
+#include "Win1251.h"
+
+#include <algorithm>
+#include <cmath>
+#include <initializer_list>
+
+namespace {
+
+void Fill(TOPVarList& group, std::initializer_list<const char*> names) {
+  for (const char* name : names) group.Add(name);
+}
+
+const char* const kArchCaptions[] = {
+    "Режим работы",
+    "Дата и время измерения",
+    "Название установки",
+    "Состояние входного сухого контакта",
+    "Состояние выходного сухого контакта",
+    "Состояние установки",
+    "Уставка первого уровня для альфа-канала",
+    "Уставка второго уровня для альфа-канала",
+    "Уставка первого уровня для бета-канала",
+    "Уставка второго уровня для бета-канала",
+    "Превышение уставки первого уровня для альфа-канала",
+    "Превышение уставки второго уровня для альфа-канала",
+    "Превышение уставки первого уровня для бета-канала",
+    "Превышение уставки второго уровня для бета-канала",
+    "Измеренная объемная активность альфа-излучателей (Бк/м**3)",
+    "Измеренная объемная активность бета-излучателей (Бк/м**3)",
+    "Измеренная ЭРОА Rn-222 (Бк/м**3)",
+    "Расход воздуха (л/мин)",
+    "Прокачанный объем (л)",
+};
+
+QByteArray ArchiveIndex(int record) { return "A" + QByteArray::number(record).rightJustified(3, '0'); }
+
+}  // namespace
+
+TNGAS::TNGAS(TOpenProtocolDriver* driver) : FDriver(driver) {
+  Fill(FModeVarList, {"MODE"});
+  Fill(FCommonVarList,
+       {"DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "ADRYCONTACTTHR", "BDRYCONTACTTHR", "RESOURCE"});
+  Fill(FMeasureVarList, {"STATUS", "ALPHAALARM1", "ALPHAALARM2", "BETAALARM1", "BETAALARM2", "ALPHAALARM1ON",
+                         "ALPHAALARM2ON", "BETAALARM1ON", "BETAALARM2ON", "SUMALPHA", "SUMBETA", "RADON"});
+  Fill(FCounterVarList, {"MAINENERGYA", "MAINENERGYB", "BGENERGYA", "BGENERGYB", "EFFA", "EFFB", "EFFAB", "EFFPB",
+                         "TRANS", "DURATIONTIME"});
+  Fill(FPumpVarList, {"FLOW", "VOLUME", "PUMPUPPERLEVEL", "PUMPLOWERLEVEL", "PREASSURE"});
+  Fill(FTestVarList, {"TEST", "FLOW", "VOLUME"});
+  Fill(FTestActivityVarList, {"SUMALPHA", "SUMBETA", "RADON"});
+  Fill(FAlarmBlockVarList, {"BAS_SIRENE", "BAS_INDICATOR"});
+  Fill(FMainSpectrVarList, {"SPECTRUM1"});
+  Fill(FBkSpectrVarList, {"SPECTRUM2"});
+  Fill(FMainEnergyVarList, {"MAINENERGYA", "MAINENERGYB"});
+  Fill(FBkEnergyVarList, {"BGENERGYA", "BGENERGYB"});
+  Fill(FServiceVarList, {"SELFBACKGROUND", "SELFALPHABACKGROUND", "PRESSUPPERLEVEL", "PRESSLOWERLEVEL", "ADCTHR",
+                         "SERVICEFUNCFLAGS", "FORCEDNETSENDFLAGS", "FALPHA", "FBETA"});
+  Fill(FNetVarList, {"NETADDRESS", "NETBAUDRATE", "ETHERNET"});
+
+  Fill(FArchSizeVarList, {"NUMOFRECORDS"});
+  Fill(FArchVarList, {"MODE", "DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "STATUS", "ALPHAALARM1",
+                      "ALPHAALARM2", "BETAALARM1", "BETAALARM2", "ALPHAALARM1ON", "ALPHAALARM2ON", "BETAALARM1ON",
+                      "BETAALARM2ON", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"});
+  Fill(FArchDefaultMaskVarList, {"DATETIME", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"});
+  for (const char* caption : kArchCaptions) FArchCaptionVarList.Add(Win1251::FromUnicode(QString::fromUtf8(caption)));
+}
+
+TOpenProtocolDriver& TNGAS::Driver() const {
+  if (!FDriver) throw ENGASError();
+  return *FDriver;
+}
+
+bool TNGAS::ReadGroup(TOPVarList& group) {
+  try {
+    return Driver().ReadVars(FDevAddress, group);
+  } catch (const ENGASError&) {
+    return false;
+  }
+}
+
+bool TNGAS::WriteGroup(TOPVarList& group) {
+  try {
+    return Driver().WriteVars(FDevAddress, group);
+  } catch (const ENGASError&) {
+    return false;
+  }
+}
+
+void TNGAS::SetProgress(int percent) {
+  if (!FProgressBar) return;
+  const int minimum = FProgressBar->Minimum();
+  const int maximum = FProgressBar->Maximum();
+  const double position = minimum + std::trunc((double(maximum) - minimum) * (percent / 100.0));
+  FProgressBar->SetPosition(static_cast<int>(std::clamp(position, double(minimum), double(maximum))));
+}
+
+bool TNGAS::ReadCommon() {
+  const bool common = ReadGroup(FCommonVarList);
+  const bool alarmBlock = ReadGroup(FAlarmBlockVarList);
+  return common && alarmBlock;
+}
+
+bool TNGAS::WriteCommonAll() {
+  const bool common = WriteGroup(FCommonVarList);
+  const bool alarmBlock = WriteGroup(FAlarmBlockVarList);
+  return common && alarmBlock;
+}
+
+bool TNGAS::ReadTest() {
+  if (!ReadGroup(FTestVarList)) return false;
+  if (!DeviceValues::IsTestBitSet(FTestVarList.GetItem(TestVar::TEST)->Value, DeviceValues::kTestActivity)) return true;
+  return ReadGroup(FTestActivityVarList);
+}
+
+bool TNGAS::ReadMainSpectr() { return ReadSpectr(FMainEnergyVarList, FMainSpectrVarList, FMainSpectr); }
+
+bool TNGAS::ReadBkSpectr() { return ReadSpectr(FBkEnergyVarList, FBkSpectrVarList, FBkSpectr); }
+
+bool TNGAS::ReadSpectr(TOPVarList& energy, const TOPVarList& block, TRadiationSpectr& spectr) {
+  try {
+    if (!Driver().ReadVars(FDevAddress, energy)) return false;
+    uint32_t size = 0;
+    QByteArray data;
+    if (!Driver().ReadBlocks(FDevAddress, block, size, data)) return false;
+    FCounterVarList.AssignValues(energy);
+    const qsizetype count = std::min<qsizetype>(size, data.size());
+    if (!spectr.LoadDeviceBlock(data.constData(), count, false)) return false;
+    const long double a = TextUtils::ParseDecimal(energy.GetItem(0)->Value).value_or(1);
+    const long double b = TextUtils::ParseDecimal(energy.GetItem(1)->Value).value_or(0);
+    spectr.SetCalibration(a, b);
+    return true;
+  } catch (const ENGASError&) {
+    return false;
+  }
+}
+
+bool TNGAS::ReadArchSize() {
+  try {
+    FArchSize = 0;
+    if (!Driver().ReadVars(FDevAddress, FArchSizeVarList)) return false;
+    // A negative count is no more a number of records than a word is.
+    const auto count = TextUtils::ParseInt32(FArchSizeVarList.GetItem(ArchSizeVar::NUMOFRECORDS)->Value);
+    if (!count || *count < 0) return false;
+    FArchSize = *count;
+    return true;
+  } catch (...) {
+    FArchSize = 0;
+    return false;
+  }
+}
+
+bool TNGAS::ReadArchRecord(const TOPVarList& templ, int record, std::unique_ptr<TOPVarList>& slot) {
+  try {
+    templ.CopyTo(slot);
+    if (record < 0) return false;
+    const QByteArray index = ArchiveIndex(record);
+    for (int i = 0; i < slot->Count(); ++i) slot->GetItem(i)->Index = index;
+    return Driver().ReadVars(FDevAddress, *slot);
+  } catch (...) {
+    return false;
+  }
+}
+
+bool TNGAS::ReadArchive(int step, int first, int last, const TOPVarList& templ) {
+  try {
+    FArchive.ClearRecords();
+    FArchive.SetColumns(templ);
+    if (step < 1) step = 1;
+    if (first < 1) first = 1;
+    if (first > FArchSize) first = FArchSize;
+    if (last < first) last = first;
+    if (last > FArchSize) last = FArchSize;
+
+    std::unique_ptr<TOPVarList> working;
+    // 64 bits, so that a large step cannot overflow past the last record.
+    for (int64_t n = first; n <= last; n += step) {
+      if (!ReadArchRecord(templ, static_cast<int>(n), working)) return false;
+      FArchive.AppendRecord(*working);
+      if (last > first) {
+        const double share = double(n + step - first) / double(last - first) * 100.0;
+        SetProgress(static_cast<int>(std::min(share, 100.0)));
+      }
+    }
+    return true;
+  } catch (...) {
+    return false;
+  }
+}

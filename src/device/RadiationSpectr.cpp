@@ -1,0 +1,161 @@
+#include "RadiationSpectr.h"
+
+#include "TextUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+int32_t LittleEndian32(const char* bytes) {
+  uint32_t value = 0;
+  for (int k = 3; k >= 0; --k) value = value << 8 | static_cast<uint8_t>(bytes[k]);
+  return static_cast<int32_t>(value);
+}
+
+struct THeaderKey {
+  bool Found = false;
+  std::optional<long double> Value;  // none when the text is not a number
+};
+
+// A "KEY=value;" piece of the binary header. The piece, when it is there, is
+// removed from the header so that the next key and the comment are looked
+// for in what remains.
+THeaderKey TakeHeaderKey(QByteArray& header, const QByteArray& key) {
+  const qsizetype at = header.indexOf(key);
+  if (at < 0) return {};
+  const qsizetype valueAt = at + key.size();
+  const qsizetype end = header.indexOf(';', valueAt);
+  if (end < 0) return {};
+  THeaderKey result{true, TextUtils::ParseDecimal(TextUtils::Trim(header.mid(valueAt, end - valueAt)))};
+  header.remove(at, end - at + 1);
+  return result;
+}
+
+std::optional<QByteArray> ReadPrefix(const QString& fileName, qint64 maxSize) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  QByteArray bytes = file.read(maxSize);
+  if (file.error() != QFileDevice::NoError) return std::nullopt;
+  return bytes;
+}
+
+// The first maxLines lines of a file, line ends included.
+std::optional<QByteArray> ReadLines(const QString& fileName, int maxLines) {
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  QByteArray bytes;
+  for (int line = 0; line < maxLines && !file.atEnd(); ++line) bytes += file.readLine();
+  if (file.error() != QFileDevice::NoError) return std::nullopt;
+  return bytes;
+}
+
+}  // namespace
+
+int32_t TRadiationSpectr::Channel(int index) const {
+  return index >= 0 && index < kChannels ? FChannels[static_cast<size_t>(index)] : 0;
+}
+
+void TRadiationSpectr::SetChannel(int index, int32_t count) {
+  if (index >= 0 && index < kChannels) FChannels[static_cast<size_t>(index)] = count;
+}
+
+void TRadiationSpectr::ClearChannels() { FChannels.fill(0); }
+
+bool TRadiationSpectr::CopyChannels(const TRadiationSpectr* other) {
+  if (!other) return false;
+  FChannels = other->FChannels;
+  return true;
+}
+
+bool TRadiationSpectr::LoadDeviceBlock(const char* buffer, qsizetype count, bool reverseBytes) {
+  ClearChannels();
+  if (!buffer) return false;
+  const qsizetype taken = std::clamp<qsizetype>(count / 4, 0, kChannels);
+  for (qsizetype i = 0; i < taken; ++i) {
+    char bytes[4];
+    std::copy_n(buffer + 4 * i, 4, bytes);
+    if (reverseBytes) std::reverse(bytes, bytes + 4);
+    FChannels[static_cast<size_t>(i)] = LittleEndian32(bytes);
+  }
+  return true;
+}
+
+bool TRadiationSpectr::LoadFile(const QString& fileName) {
+  const QByteArray suffix = TextUtils::AsciiUpper(QFileInfo(fileName).suffix().toLatin1());
+  if (suffix == "SPC") {
+    const auto bytes = ReadPrefix(fileName, kBinarySize);
+    return bytes && LoadBinary(*bytes);
+  }
+  if (suffix == "SP") {
+    const auto bytes = ReadLines(fileName, 2 + kChannels);
+    return bytes && LoadText(*bytes);
+  }
+  return false;
+}
+
+bool TRadiationSpectr::SaveFile(const QString& fileName) const {
+  QSaveFile file(fileName);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const QByteArray bytes = SaveBinary();
+  if (file.write(bytes) != bytes.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+bool TRadiationSpectr::LoadBinary(const QByteArray& bytes) {
+  if (bytes.size() < kBinarySize) return false;
+  LoadDeviceBlock(bytes.constData() + kHeaderSize, kChannels * 4, false);
+
+  QByteArray header = TextUtils::Trim(bytes.left(kHeaderSize));
+  if (const THeaderKey a = TakeHeaderKey(header, "A="); a.Found) FA = a.Value.value_or(1);
+  if (const THeaderKey b = TakeHeaderKey(header, "B="); b.Found) FB = b.Value.value_or(0);
+  const TextUtils::TSplit comment = TextUtils::SplitAtFirst(header, "//");
+  if (comment.Found) FComment = comment.After;
+  return true;
+}
+
+bool TRadiationSpectr::LoadText(const QByteArray& bytes) {
+  const QByteArrayList lines = TextUtils::SplitLines(bytes);
+  ClearChannels();
+  const qsizetype countLines = std::clamp<qsizetype>(lines.size() - 2, 0, kChannels);
+  for (qsizetype i = 0; i < countLines; ++i)
+    FChannels[static_cast<size_t>(i)] = TextUtils::ParseInt32(lines[i + 2]).value_or(0);
+
+  FA = 1;
+  FB = 0;
+  FComment.clear();
+  const QByteArray header1 = lines.size() > 0 ? lines[0] : QByteArray();
+  const QByteArray header2 = lines.size() > 1 ? lines[1] : QByteArray();
+  QByteArray words = TextUtils::Trim(TextUtils::AsciiUpper(header1) + ' ' + TextUtils::AsciiUpper(header2));
+  while (!words.isEmpty()) {
+    const QByteArray word = TextUtils::FirstWord(words);
+    words = TextUtils::DropFirstWord(words);
+    if (word.startsWith("ENERGYA=")) {
+      if (const auto a = TextUtils::ParseDecimal(word.mid(8))) FA = *a;
+    } else if (word.startsWith("ENERGYB=")) {
+      if (const auto b = TextUtils::ParseDecimal(word.mid(8))) FB = *b;
+    } else {
+      FComment += word + " ; ";
+    }
+  }
+  return true;
+}
+
+QByteArray TRadiationSpectr::SaveBinary() const {
+  QByteArray header = "A=" + TextUtils::FormatDecimal(FA) + "; B=" + TextUtils::FormatDecimal(FB) + "; //" + FComment;
+  header.truncate(kHeaderSize);
+  QByteArray bytes(kBinarySize, '\0');
+  std::copy(header.cbegin(), header.cend(), bytes.begin());
+  for (int i = 0; i < kChannels; ++i) {
+    const auto value = static_cast<uint32_t>(FChannels[static_cast<size_t>(i)]);
+    for (int k = 0; k < 4; ++k) bytes[kHeaderSize + 4 * i + k] = static_cast<char>(value >> (8 * k) & 0xFF);
+  }
+  return bytes;
+}
