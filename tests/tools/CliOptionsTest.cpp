@@ -1,0 +1,85 @@
+#include "CliOptions.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TCliParse Parse(const QString& line) { return ParseCliArguments(("qev-cli " + line).split(' ', Qt::SkipEmptyParts)); }
+
+}  // namespace
+
+TEST(CliOptions, ReadAndWriteTakeTheirItemsAndThePortOverrides) {
+  const TCliParse read = Parse(
+      "--port /dev/pts/3 --baud 4800 --parity even --stop-bits 2 --dtr handshake "
+      "--rts HANDSHAKE --address 7 --log read MODE SUMALPHA:A007");
+  ASSERT_TRUE(read.Options) << read.Error.toStdString();
+  const TCliOptions& o = *read.Options;
+  EXPECT_EQ(o.Command, TCliOptions::TCommand::Read);
+  EXPECT_EQ(o.Items, (QByteArrayList{"MODE", "SUMALPHA:A007"}));
+  EXPECT_EQ(o.Port, "/dev/pts/3");
+  EXPECT_EQ(o.Baud, "4800 baud");
+  EXPECT_EQ(o.Parity, "Even");
+  EXPECT_EQ(o.StopBits, "2 bit");
+  EXPECT_EQ(o.Dtr, "HandShake");
+  EXPECT_EQ(o.Rts, "HandShake");
+  EXPECT_EQ(o.Address, 7);
+  EXPECT_TRUE(o.Log);
+  EXPECT_FALSE(o.Dump);
+
+  const TCliParse write = Parse("write MODE=1 DATETIME=07/03/2005");
+  ASSERT_TRUE(write.Options);
+  EXPECT_EQ(write.Options->Items, (QByteArrayList{"MODE=1", "DATETIME=07/03/2005"}));
+  EXPECT_TRUE(Parse("--help").Help);
+}
+
+TEST(CliOptions, ArchiveAndSpectrumOptions) {
+  const TCliParse archive = Parse(
+      "archive --step 2 --from 3 --to 100 --vars DATETIME,SUMALPHA --csv a.csv "
+      "--csv-sep ; --csv-decimal-comma");
+  ASSERT_TRUE(archive.Options) << archive.Error.toStdString();
+  EXPECT_EQ(archive.Options->Step, 2);
+  EXPECT_EQ(archive.Options->From, 3);
+  EXPECT_EQ(archive.Options->To, 100);
+  EXPECT_EQ(archive.Options->Vars, (QByteArrayList{"DATETIME", "SUMALPHA"}));
+  EXPECT_EQ(archive.Options->CsvSeparator, ';');
+  EXPECT_TRUE(archive.Options->CsvDecimalComma);
+  const TCliParse all = Parse("archive --out a.daf");
+  ASSERT_TRUE(all.Options);
+  EXPECT_EQ(all.Options->To, -1);
+  EXPECT_EQ(all.Options->Step, 1);
+
+  const TCliParse spectrum = Parse("spectrum background --out b.spc");
+  ASSERT_TRUE(spectrum.Options);
+  EXPECT_TRUE(spectrum.Options->BackgroundSpectrum);
+  EXPECT_EQ(spectrum.Options->OutFile, "b.spc");
+}
+
+TEST(CliOptions, UsageErrorsAreRefusedBeforeAnythingIsSent) {
+  for (const char* line : {"",
+                           "bogus",
+                           "read",
+                           "read MODE=1",
+                           "write MODE",
+                           "write =1",
+                           "--address 256 read MODE",
+                           "--address x read MODE",
+                           "--baud 0 read MODE",
+                           "--parity odd2 read MODE",
+                           "--dtr on read MODE",
+                           "--stop-bits 3 read MODE",
+                           "spectrum main",
+                           "spectrum other --out x",
+                           "archive",
+                           "archive --out a --csv b",
+                           "archive --out a --step 0",
+                           "archive --out a --to -1",
+                           "archive --csv a --csv-sep ab",
+                           "archive --csv a --csv-decimal-comma",
+                           "read MODE --out x",
+                           "spectrum main --out x --step 2",
+                           "--nosuch read MODE"}) {
+    const TCliParse parsed = Parse(line);
+    EXPECT_FALSE(parsed.Options) << line;
+    EXPECT_FALSE(parsed.Error.isEmpty()) << line;
+  }
+}

@@ -1,0 +1,181 @@
+#include "CliOptions.h"
+
+#include "TextUtils.h"
+
+#include <QCommandLineParser>
+
+namespace {
+
+const QStringList kParities = {"None", "Even", "Odd", "Mark", "Space"};
+const QStringList kLineControls = {"Disable", "Enable", "HandShake"};
+
+// Matches a choice without regard to case and gives it as commport.cfg spells it.
+std::optional<QByteArray> Choice(const QString& value, const QStringList& choices) {
+  for (const QString& choice : choices)
+    if (choice.compare(value, Qt::CaseInsensitive) == 0) return choice.toLatin1();
+  return std::nullopt;
+}
+
+std::optional<int> Number(const QString& text, int minimum, int maximum) {
+  const auto value = TextUtils::ParseInt32(text.toLatin1());
+  if (!value || *value < minimum || *value > maximum) return std::nullopt;
+  return value;
+}
+
+}  // namespace
+
+QString CliUsage() {
+  return QStringLiteral(
+      "Usage: qev-cli [options] read NAME[:INDEX]...\n"
+      "       qev-cli [options] write NAME[:INDEX]=VALUE...\n"
+      "       qev-cli [options] spectrum main|background --out FILE.spc\n"
+      "       qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...]\n"
+      "                         (--out FILE.daf | --csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
+      "\n"
+      "Talks to the installation over its serial line. The port settings come from\n"
+      "commport.cfg beside the program; the options below override them.\n"
+      "\n"
+      "  --port P              serial port (COM1, /dev/ttyUSB0, a pseudo-terminal path)\n"
+      "  --baud N              line speed, e.g. 9600\n"
+      "  --parity P            none, even, odd, mark or space\n"
+      "  --stop-bits S         1, 1.5 or 2\n"
+      "  --latency TEXT        answer wait, as in commport.cfg (\"Approximately 0.25 second\")\n"
+      "  --dtr M, --rts M      disable, enable or handshake (a pseudo-terminal needs handshake)\n"
+      "  --settings FILE       another settings file instead of commport.cfg\n"
+      "  --address N           device number of the installation, 0..255 (default 1)\n"
+      "  --log                 print the exchange log to standard error\n"
+      "  --dump                print the frame dumps to standard error\n"
+      "\n"
+      "read prints NAME=VALUE lines (NAME:INDEX=VALUE with an index); write prints the\n"
+      "values the installation reports back. spectrum saves the main or background\n"
+      "spectrum as a .spc file and prints its calibration and total count. archive\n"
+      "reads records --from to --to (default: all), every --step-th, of the variables\n"
+      "--vars (default DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an\n"
+      "archive file (--out) or as CSV (--csv; UTF-8, a header row of names; --csv-sep ';'\n"
+      "and --csv-decimal-comma for spreadsheets set to a comma decimal mark).\n"
+      "\n"
+      "Exit status: 0 every request answered, 1 an exchange or a file failed, 2 usage error.\n");
+}
+
+TCliParse ParseCliArguments(const QStringList& arguments) {
+  TCliParse result;
+  QCommandLineParser parser;
+  const QCommandLineOption help({"h", "help"}, "help");
+  const QCommandLineOption port("port", "", "P");
+  const QCommandLineOption baud("baud", "", "N");
+  const QCommandLineOption parity("parity", "", "P");
+  const QCommandLineOption stopBits("stop-bits", "", "S");
+  const QCommandLineOption latency("latency", "", "TEXT");
+  const QCommandLineOption dtr("dtr", "", "M");
+  const QCommandLineOption rts("rts", "", "M");
+  const QCommandLineOption settings("settings", "", "FILE");
+  const QCommandLineOption address("address", "", "N");
+  const QCommandLineOption log("log", "");
+  const QCommandLineOption dump("dump", "");
+  const QCommandLineOption out("out", "", "FILE");
+  const QCommandLineOption csv("csv", "", "FILE");
+  const QCommandLineOption csvSep("csv-sep", "", "C");
+  const QCommandLineOption csvComma("csv-decimal-comma", "");
+  const QCommandLineOption step("step", "", "N");
+  const QCommandLineOption from("from", "", "N");
+  const QCommandLineOption to("to", "", "N");
+  const QCommandLineOption vars("vars", "", "LIST");
+  parser.addOptions({help, port, baud, parity, stopBits, latency,  dtr,  rts,  settings, address,
+                     log,  dump, out,  csv,    csvSep,   csvComma, step, from, to,       vars});
+  const auto fail = [&result](const QString& error) {
+    result.Error = error;
+    return result;
+  };
+  if (!parser.parse(arguments)) return fail(parser.errorText());
+  if (parser.isSet(help)) {
+    result.Help = true;
+    return result;
+  }
+
+  TCliOptions o;
+  QStringList positional = parser.positionalArguments();
+  if (positional.isEmpty()) return fail("no command given");
+  const QString command = positional.takeFirst();
+
+  if (parser.isSet(settings)) o.SettingsFile = parser.value(settings);
+  if (parser.isSet(port)) o.Port = parser.value(port).toLocal8Bit();
+  if (parser.isSet(baud)) {
+    if (!Number(parser.value(baud), 1, 10000000)) return fail("--baud needs a positive number");
+    o.Baud = parser.value(baud).toLatin1() + " baud";
+  }
+  if (parser.isSet(parity)) {
+    const auto p = Choice(parser.value(parity), kParities);
+    if (!p) return fail("--parity is none, even, odd, mark or space");
+    o.Parity = *p;
+  }
+  if (parser.isSet(stopBits)) {
+    const auto s = Choice(parser.value(stopBits), {"1", "1.5", "2"});
+    if (!s) return fail("--stop-bits is 1, 1.5 or 2");
+    o.StopBits = *s + " bit";
+  }
+  if (parser.isSet(latency)) o.Latency = parser.value(latency).toLatin1();
+  for (const auto& [option, target] : {std::pair{&dtr, &o.Dtr}, std::pair{&rts, &o.Rts}}) {
+    if (!parser.isSet(*option)) continue;
+    const auto m = Choice(parser.value(*option), kLineControls);
+    if (!m) return fail("--" + option->names().first() + " is disable, enable or handshake");
+    *target = *m;
+  }
+  if (parser.isSet(address)) {
+    const auto a = Number(parser.value(address), 0, 255);
+    if (!a) return fail("--address is a number from 0 to 255");
+    o.Address = *a;
+  }
+  o.Log = parser.isSet(log);
+  o.Dump = parser.isSet(dump);
+
+  const bool archiveOnly = parser.isSet(csv) || parser.isSet(csvSep) || parser.isSet(csvComma) || parser.isSet(step) ||
+                           parser.isSet(from) || parser.isSet(to) || parser.isSet(vars);
+  if (command == "read" || command == "write") {
+    o.Command = command == "read" ? TCliOptions::TCommand::Read : TCliOptions::TCommand::Write;
+    if (positional.isEmpty()) return fail(command + " needs at least one variable");
+    if (parser.isSet(out) || archiveOnly) return fail("file options belong to spectrum and archive");
+    for (const QString& item : positional) {
+      const QByteArray bytes = item.toLocal8Bit();
+      const bool hasValue = bytes.contains('=');
+      if (o.Command == TCliOptions::TCommand::Write ? !hasValue || bytes.startsWith('=') : hasValue || bytes.isEmpty())
+        return fail(o.Command == TCliOptions::TCommand::Write ? "write takes NAME=VALUE items, not " + item
+                                                              : "read takes variable names, not " + item);
+      o.Items << bytes;
+    }
+  } else if (command == "spectrum") {
+    o.Command = TCliOptions::TCommand::Spectrum;
+    if (positional.size() != 1 || (positional[0] != "main" && positional[0] != "background"))
+      return fail("spectrum takes main or background");
+    o.BackgroundSpectrum = positional[0] == "background";
+    if (!parser.isSet(out)) return fail("spectrum needs --out FILE.spc");
+    if (archiveOnly) return fail("archive options do not apply to spectrum");
+    o.OutFile = parser.value(out);
+  } else if (command == "archive") {
+    o.Command = TCliOptions::TCommand::Archive;
+    if (!positional.isEmpty()) return fail("archive takes options only");
+    if (parser.isSet(out) == parser.isSet(csv)) return fail("archive needs either --out FILE.daf or --csv FILE.csv");
+    o.OutFile = parser.value(out);
+    o.CsvFile = parser.value(csv);
+    if (parser.isSet(csvSep)) {
+      const QString sep = parser.value(csvSep);
+      if (sep.size() != 1 || sep[0].unicode() >= 128 || sep == "\"" || sep == "\r" || sep == "\n")
+        return fail("--csv-sep is one character other than a quote");
+      o.CsvSeparator = static_cast<char>(sep[0].unicode());
+    }
+    o.CsvDecimalComma = parser.isSet(csvComma);
+    if (o.CsvDecimalComma && o.CsvSeparator == ',') return fail("--csv-decimal-comma needs another --csv-sep");
+    for (const auto& [option, target, minimum] :
+         {std::tuple{&step, &o.Step, 1}, std::tuple{&from, &o.From, 0}, std::tuple{&to, &o.To, 0}}) {
+      if (!parser.isSet(*option)) continue;
+      const auto n = Number(parser.value(*option), minimum, INT32_MAX);
+      if (!n) return fail("--" + option->names().first() + " needs a number of at least " + QString::number(minimum));
+      *target = *n;
+    }
+    if (parser.isSet(vars))
+      for (const QString& name : parser.value(vars).split(',', Qt::SkipEmptyParts)) o.Vars << name.trimmed().toLatin1();
+  } else {
+    return fail("unknown command " + command);
+  }
+  result.Options = o;
+  return result;
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+// The command line of qev-cli, checked before anything is sent.
+struct TCliOptions {
+  enum class TCommand { Read, Write, Spectrum, Archive };
+
+  TCommand Command = TCommand::Read;
+  QByteArrayList Items;  // read: NAME[:INDEX]; write: NAME[:INDEX]=VALUE
+
+  // Port settings that override commport.cfg (empty: as the file says).
+  QString SettingsFile = QStringLiteral("commport.cfg");
+  QByteArray Port;
+  QByteArray Baud;  // "9600 baud"
+  QByteArray Parity;
+  QByteArray StopBits;
+  QByteArray Latency;
+  QByteArray Dtr;
+  QByteArray Rts;
+  int Address = 1;
+  bool Log = false;
+  bool Dump = false;
+
+  bool BackgroundSpectrum = false;
+  QString OutFile;
+  QString CsvFile;
+  char CsvSeparator = ',';
+  bool CsvDecimalComma = false;
+  int Step = 1;
+  int From = 1;
+  int To = -1;  // -1: the last record
+  QByteArrayList Vars;
+};
+
+struct TCliParse {
+  std::optional<TCliOptions> Options;
+  QString Error;  // a usage error when there are no options
+  bool Help = false;
+};
+
+TCliParse ParseCliArguments(const QStringList& arguments);
+QString CliUsage();

@@ -1,0 +1,229 @@
+#include "CliSession.h"
+
+#include "CsvTable.h"
+#include "NGAS.h"
+#include "OpenProtocolDriver.h"
+#include "OpenProtocolText.h"
+#include "QtSerialPort.h"
+#include "RS232Channel.h"
+#include "TextUtils.h"
+#include "Win1251.h"
+
+#include <QSaveFile>
+
+#include <cstdio>
+#include <unistd.h>
+
+namespace {
+
+// Log lines go straight to the stream; nothing is kept.
+class TStreamLog : public TLogSink {
+ public:
+  explicit TStreamLog(QTextStream& stream) : FStream(stream) {}
+  int LineCount() const override { return 0; }
+  void DeleteFirstLine() override {}
+  void AppendLine(const QByteArray& line) override { FStream << Win1251::ToUnicode(line) << Qt::endl; }
+
+ private:
+  QTextStream& FStream;
+};
+
+// The overall progress of a long read as one line on standard error,
+// redrawn in place on a terminal and printed every tenth otherwise.
+class TStreamProgress : public TProgressSink {
+ public:
+  TStreamProgress(QTextStream& stream, QString what)
+      : FStream(stream), FWhat(std::move(what)), FTerminal(isatty(fileno(stderr)) != 0) {}
+  ~TStreamProgress() override {
+    if (FShown && FTerminal) FStream << Qt::endl;
+  }
+  int Minimum() const override { return 0; }
+  int Maximum() const override { return 100; }
+  void SetPosition(int position) override {
+    const int percent = std::min(position, 100);
+    if (percent == FLast || (!FTerminal && percent / 10 == FLast / 10)) return;
+    FLast = percent;
+    FShown = true;
+    if (FTerminal)
+      FStream << '\r' << FWhat << ": " << percent << '%' << Qt::flush;
+    else
+      FStream << FWhat << ": " << percent << '%' << Qt::endl;
+  }
+
+ private:
+  QTextStream& FStream;
+  QString FWhat;
+  bool FTerminal;
+  bool FShown = false;
+  int FLast = -1;
+};
+
+QString Text(const QByteArray& bytes) { return Win1251::ToUnicode(bytes); }
+
+QByteArray Reference(const TOPVarListItem& item) { return OpenProtocolText::VarReference(item); }
+
+// NAME or NAME:INDEX, and an optional =VALUE, into a one-variable list.
+void AddItem(TOPVarList& list, const QByteArray& argument) {
+  const TextUtils::TSplit value = TextUtils::SplitAtFirst(argument, "=");
+  const TextUtils::TSplit name = TextUtils::SplitAtFirst(value.Before, ":");
+  list.Add(name.Before, name.After, value.After);
+}
+
+bool SaveBytes(const QString& fileName, const QByteArray& bytes) {
+  QSaveFile file(fileName);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
+}
+
+class TCliSession {
+ public:
+  TCliSession(const TCliOptions& options, QTextStream& out, QTextStream& err)
+      : FOptions(options),
+        FOut(out),
+        FErr(err),
+        FChannel(std::make_unique<TQtSerialPort>()),
+        FDriver(&FChannel),
+        FCommLog(err),
+        FDumpLog(err),
+        FNGAS(&FDriver) {
+    if (options.Log) FDriver.SetCommLog(&FCommLog);
+    if (options.Dump) FDriver.SetDebugLog(&FDumpLog);
+    FNGAS.SetDevAddress(static_cast<uint8_t>(options.Address));
+  }
+
+  int Run() {
+    if (!OpenLine()) return 1;
+    switch (FOptions.Command) {
+      case TCliOptions::TCommand::Read:
+      case TCliOptions::TCommand::Write:
+        return TransferItems();
+      case TCliOptions::TCommand::Spectrum:
+        return ReadSpectrum();
+      case TCliOptions::TCommand::Archive:
+        return ReadArchive();
+    }
+    return 2;
+  }
+
+ private:
+  bool OpenLine() {
+    FChannel.LoadSettings(FOptions.SettingsFile);
+    TComSettings& s = FChannel.Settings();
+    if (!FOptions.Port.isEmpty()) s.SetPortNumber(FOptions.Port);
+    if (!FOptions.Baud.isEmpty()) s.SetTransferRate(FOptions.Baud);
+    if (!FOptions.Parity.isEmpty()) s.SetParitet(FOptions.Parity);
+    if (!FOptions.StopBits.isEmpty()) s.SetStopBits(FOptions.StopBits);
+    if (!FOptions.Latency.isEmpty()) s.SetLatencyPeriod(FOptions.Latency);
+    if (!FOptions.Dtr.isEmpty()) s.SetDTRControl(FOptions.Dtr);
+    if (!FOptions.Rts.isEmpty()) s.SetRTSControl(FOptions.Rts);
+    if (FChannel.Open()) return true;
+    FErr << "qev-cli: cannot open the serial port " << Text(s.PortNumber()) << " (" << Text(s.TransferRate()) << ", "
+         << Text(s.Paritet()) << ", DTR " << Text(s.DTRControl()) << ", RTS " << Text(s.RTSControl()) << ")"
+         << Qt::endl;
+    return false;
+  }
+
+  // One request per variable, so a failure names its variable.
+  int TransferItems() {
+    const bool write = FOptions.Command == TCliOptions::TCommand::Write;
+    for (const QByteArray& argument : FOptions.Items) {
+      TOPVarList list;
+      AddItem(list, argument);
+      const TOPVarListItem& item = *list.GetItem(0);
+      const bool answered =
+          write ? FDriver.WriteVars(FNGAS.DevAddress(), list) : FDriver.ReadVars(FNGAS.DevAddress(), list);
+      if (!answered) {
+        FErr << "qev-cli: " << (write ? "writing " : "reading ") << Text(Reference(item))
+             << " failed: the installation did not answer" << Qt::endl;
+        return 1;
+      }
+      FOut << Text(Reference(item)) << '=' << Text(item.Value) << Qt::endl;
+    }
+    return 0;
+  }
+
+  int ReadSpectrum() {
+    const bool background = FOptions.BackgroundSpectrum;
+    if (!(background ? FNGAS.ReadBkSpectr() : FNGAS.ReadMainSpectr())) {
+      FErr << "qev-cli: reading the " << (background ? "background" : "main") << " spectrum failed" << Qt::endl;
+      return 1;
+    }
+    const TRadiationSpectr& spectr = background ? FNGAS.BkSpectr() : FNGAS.MainSpectr();
+    if (!spectr.SaveFile(FOptions.OutFile)) {
+      FErr << "qev-cli: cannot write " << FOptions.OutFile << Qt::endl;
+      return 1;
+    }
+    int64_t total = 0;
+    for (int i = 0; i < TRadiationSpectr::kChannels; ++i) total += spectr.Channel(i);
+    FOut << "A=" << Text(TextUtils::FormatDecimal(spectr.A())) << Qt::endl
+         << "B=" << Text(TextUtils::FormatDecimal(spectr.B())) << Qt::endl
+         << "total=" << total << Qt::endl;
+    return 0;
+  }
+
+  int ReadArchive() {
+    // The chosen variables, each with its caption, so the file keeps its
+    // caption section.
+    TOPVarList columns;
+    TOPVarList captions;
+    const TOPVarList& known = FNGAS.ArchVarList();
+    const TOPVarList& wanted = FNGAS.ArchDefaultMaskVarList();
+    QByteArrayList names = FOptions.Vars;
+    if (names.isEmpty())
+      for (int i = 0; i < wanted.Count(); ++i) names << wanted.GetItem(i)->Name;
+    for (const QByteArray& name : names) {
+      const int at = known.IndexOfName(name);
+      if (at < 0) {
+        FErr << "qev-cli: " << Text(name) << " is not an archive variable" << Qt::endl;
+        return 2;
+      }
+      columns.Add(known.GetItem(at)->Name);
+      captions.Add(FNGAS.ArchCaptionVarList().GetItem(at)->Name);
+    }
+
+    if (!FNGAS.ReadArchSize()) {
+      FErr << "qev-cli: reading NUMOFRECORDS failed" << Qt::endl;
+      return 1;
+    }
+    const int last = FOptions.To < 0 ? FNGAS.ArchSize() : FOptions.To;
+    FErr << "archive: " << FNGAS.ArchSize() << " records in the installation" << Qt::endl;
+    bool read = false;
+    {
+      TStreamProgress progress(FErr, QStringLiteral("reading archive"));
+      FNGAS.SetProgressBar(&progress);
+      read = FNGAS.ReadArchive(FOptions.Step, FOptions.From, last, columns);
+      FNGAS.SetProgressBar(nullptr);
+    }
+    TDeviceArchive& archive = FNGAS.Archive();
+    if (!read) {
+      FErr << "qev-cli: the archive read failed after " << archive.RecordCount() << " records" << Qt::endl;
+      return 1;
+    }
+    archive.SetCaptions(captions);
+    const bool saved =
+        FOptions.CsvFile.isEmpty()
+            ? archive.SaveFile(FOptions.OutFile)
+            : SaveBytes(FOptions.CsvFile, ArchiveToCsv(archive, FOptions.CsvSeparator, FOptions.CsvDecimalComma));
+    if (!saved) {
+      FErr << "qev-cli: cannot write " << (FOptions.CsvFile.isEmpty() ? FOptions.OutFile : FOptions.CsvFile)
+           << Qt::endl;
+      return 1;
+    }
+    FOut << "records=" << archive.RecordCount() << Qt::endl;
+    return 0;
+  }
+
+  const TCliOptions& FOptions;
+  QTextStream& FOut;
+  QTextStream& FErr;
+  TRS232Channel FChannel;
+  TOpenProtocolDriver FDriver;
+  TStreamLog FCommLog;
+  TStreamLog FDumpLog;
+  TNGAS FNGAS;
+};
+
+}  // namespace
+
+int RunCliSession(const TCliOptions& options, QTextStream& out, QTextStream& err) {
+  return TCliSession(options, out, err).Run();
+}
