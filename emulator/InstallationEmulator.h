@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 struct TEmulatorConfig {
   uint8_t Address = 1;

@@ -76,14 +76,18 @@ void TPtyEmulatorServer::Run() {
       if (!frame) break;
       const TEmulatorAnswer answer = FEmulator.HandleFrame(*frame);
       if (FObserver) FObserver(answer);
-      Answer(answer);
+      Answer(answer, static_cast<int>(frame->size()));
     }
   }
 }
 
-void TPtyEmulatorServer::Answer(const TEmulatorAnswer& answer) {
+void TPtyEmulatorServer::Answer(const TEmulatorAnswer& answer, int requestBytes) {
   if (answer.Bytes.isEmpty()) return;
-  if (!Pause(FOptions.TurnaroundMs + answer.DelayMs)) return;
+  // On a pseudo-terminal the request arrives at once; on a real line its
+  // last byte comes only after its line time, and the controller answers
+  // after that.
+  const int requestMs = FOptions.Baud > 0 ? requestBytes * 10 * 1000 / FOptions.Baud : 0;
+  if (!Pause(requestMs + FOptions.TurnaroundMs + answer.DelayMs)) return;
   SendPaced(answer.Bytes);
 }
 

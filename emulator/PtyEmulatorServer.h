@@ -14,8 +14,8 @@ class TInstallationEmulator;
 struct TEmulatorAnswer;
 
 struct TPtyServerOptions {
-  // Line speed the answers are paced at (10 bits a byte); 0: as fast as the
-  // pseudo-terminal takes them.
+  // Line speed the answers are paced at (10 bits a byte), and at which the
+  // requests are taken to arrive; 0: as fast as the pseudo-terminal goes.
   int Baud = 0;
   // Pause between the end of a request and the start of its answer, ms.
   int TurnaroundMs = 0;
@@ -53,7 +53,7 @@ class TPtyEmulatorServer {
 
  private:
   void Run();
-  void Answer(const TEmulatorAnswer& answer);
+  void Answer(const TEmulatorAnswer& answer, int requestBytes);
   // Sleeps, unless told to stop; false when told to stop.
   bool Pause(int ms);
   bool SendPaced(const QByteArray& bytes);
