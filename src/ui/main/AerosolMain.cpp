@@ -1,0 +1,348 @@
+#include "AerosolMain.h"
+
+#include "AccessRights.h"
+#include "AerosolMainTexts.h"
+#include "ComResourceSetupEng.h"
+#include "ComSettingsDialogEditor.h"
+#include "DeviceDataFile.h"
+#include "InputBlocker.h"
+#include "ListBoxLog.h"
+#include "NGAS.h"
+#include "OpenProtocolDriver.h"
+#include "OperatorDialogs.h"
+#include "RS232Channel.h"
+#include "StartupPaths.h"
+#include "TransferWaitWindow.h"
+#include "TransferWaitWindow2.h"
+#include "WindowPlacement.h"
+#include "ui_AerosolMain.h"
+
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
+#include <QLocale>
+#include <QSignalBlocker>
+#include <QStyle>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <array>
+#include <limits>
+
+const QString TMainForm::kApplicationTitle = QStringLiteral("КЕВ 1.70");
+
+namespace {
+
+using AerosolMainTexts::kComPortFile;
+using AerosolMainTexts::kPortUnavailable;
+const QString kExitQuestion = QStringLiteral("Вы действительно хотите покинуть программу?");
+
+constexpr int kToolBarHeight = 26;
+constexpr int kToolButtonWidth = 30;
+constexpr int kClockPanelWidth = 75;
+constexpr int kSecondPanelWidth = 50;
+constexpr QSize kClientSize(639, 469);
+constexpr int kClockInterval = 1000;
+
+// The logs are read column by column, so they need a fixed-pitch font.
+QFont LogFont() {
+  QFont font(QStringLiteral("Courier New"));
+  font.setStyleHint(QFont::TypeWriter);
+  if (QFontInfo(font).fixedPitch()) return font;
+  return QFontDatabase::systemFont(QFontDatabase::FixedFont);
+}
+
+// Shows exactly the tabs given; when the selected tab is hidden, the first
+// one still shown is selected instead.
+template <size_t N>
+void ShowTabs(QTabWidget* tabs, const std::array<bool, N>& shown) {
+  const int selected = tabs->currentIndex();
+  for (int i = 0; i < tabs->count(); ++i) tabs->setTabVisible(i, shown.at(i));
+  if (selected >= 0 && shown.at(selected)) {
+    tabs->setCurrentIndex(selected);
+    return;
+  }
+  for (int i = 0; i < tabs->count(); ++i) {
+    if (shown.at(i)) {
+      tabs->setCurrentIndex(i);
+      return;
+    }
+  }
+}
+
+void FillPage(QWidget* page, QWidget* view) {
+  view->setParent(page);
+  page->layout()->addWidget(view);
+}
+
+}  // namespace
+
+TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> port, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                              Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
+      FUi(std::make_unique<Ui::TMainForm>()),
+      FDialogs(dialogs),
+      FPort(std::move(port)),
+      FInputBlocker(std::make_unique<TInputBlocker>(this)) {
+  FUi->setupUi(this);
+  ConnectControls();
+  FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber) {
+  FDelayTimeWindow = delayTime;
+  FEnterDevNumberWindow = devNumber;
+}
+
+void TMainForm::FormCreate() {
+  setWindowTitle(kApplicationTitle);
+  QCoreApplication::setApplicationName(windowTitle());
+
+  LoadDeviceDataFile();
+
+  SelectMainPage(kSpectrPage);
+  FMainSpectrView = new QWidget;
+  FMainSpectrView->setObjectName(QStringLiteral("FMainSpectrView"));
+  FBkSpectrView = new QWidget;
+  FBkSpectrView->setObjectName(QStringLiteral("FBkSpectrView"));
+  FArchiveView = new QWidget;
+  FArchiveView->setObjectName(QStringLiteral("FArchiveView"));
+
+  ArrangeControls();
+
+  CreateChannel();
+
+  FWaitWindow = std::make_unique<TWaitWindow>(this);
+  FWaitWindow2Btn = std::make_unique<TWaitWindow2Btn>(this);
+
+  CreateDriver();
+
+  FNGAS = std::make_unique<TNGAS>(FDriver.get());
+  SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
+  BindPageTexts();
+
+  FBusyState = kIdle;
+  FTestMode = false;
+  FUi->DispatchButton->setEnabled(false);
+  FTestModeRequestTimer.stop();
+
+  FUi->DevDate->setDate(QDate::currentDate());
+  FUi->DevTime->setTime(QTime::currentTime());
+
+  SelectMainPage(kSettingsPage);
+
+  // Without a password store every operator gets the access granted
+  // without a password, and there is no password to enter.
+  FUi->AccessLevelMenuItem->setEnabled(false);
+  ApplyAccessRights(kDefaultAccess);
+}
+
+void TMainForm::ConnectControls() {
+  connect(FUi->RequestButton, &QAction::triggered, this, &TMainForm::RequestButtonClick);
+  connect(FUi->DispatchButton, &QAction::triggered, this, &TMainForm::DispatchButtonClick);
+  connect(FUi->ToolButton1, &QAction::triggered, this, &TMainForm::ToolButton1Click);
+  connect(FUi->ToolButton2, &QAction::triggered, this, &TMainForm::ToolButton2Click);
+  connect(FUi->ReadSpectrMenuItem, &QAction::triggered, this, &TMainForm::ToolButton1Click);
+  connect(FUi->SaveSpectrMenuItem, &QAction::triggered, this, &TMainForm::ToolButton2Click);
+  const auto command = [this](QAction* action, uint8_t number) {
+    connect(action, &QAction::triggered, this, [this, number] { ExecuteCommand(number); });
+  };
+  command(FUi->ToolButton4, kCmdDeviceNumber);
+  command(FUi->DevNumberMenuItem, kCmdDeviceNumber);
+  command(FUi->TestPauseMenuItem, kCmdTestPeriod);
+  command(FUi->RS232MenuItem, kCmdSerialSettings);
+  command(FUi->AccessLevelMenuItem, kCmdAccessLevel);
+  command(FUi->AboutMenuItem, kCmdAbout);
+  command(FUi->ExitMenuItem, kCmdExit);
+
+  connect(FUi->MainPageControl, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
+  connect(FUi->Page1PageControl, &QTabWidget::currentChanged, this, &TMainForm::Page1PageControlChange);
+
+  FUi->CommTerminalLB->addAction(FUi->ClearCommTerminalItem);
+  FUi->DebugLineTerminalLB->addAction(FUi->ClearDebugTerminalItem);
+  connect(FUi->ClearCommTerminalItem, &QAction::triggered, FUi->CommTerminalLB, &QListWidget::clear);
+  connect(FUi->ClearDebugTerminalItem, &QAction::triggered, FUi->DebugLineTerminalLB, &QListWidget::clear);
+
+  FClockTimer.setInterval(kClockInterval);
+  connect(&FClockTimer, &QTimer::timeout, this, &TMainForm::ClockTimerTimer);
+  FClockTimer.start();
+  connect(&FTestModeRequestTimer, &QTimer::timeout, this, &TMainForm::TestModeRequestTimerTimer);
+}
+
+void TMainForm::ArrangeControls() {
+  FillPage(FUi->MainSpectrSheet, FMainSpectrView);
+  FillPage(FUi->BkSpectrSheet, FBkSpectrView);
+  FillPage(FUi->ArchiveSheet, FArchiveView);
+
+  const QFont logFont = LogFont();
+  FUi->CommTerminalLB->setFont(logFont);
+  FUi->DebugLineTerminalLB->setFont(logFont);
+
+  QStyle* look = style();
+  FUi->ToolButton1->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
+  FUi->ToolButton2->setIcon(look->standardIcon(QStyle::SP_DialogSaveButton));
+  FUi->ToolButton4->setIcon(look->standardIcon(QStyle::SP_ComputerIcon));
+  FUi->DispatchButton->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
+  FUi->RequestButton->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
+  FUi->MainToolBar->setFixedHeight(kToolBarHeight);
+  for (QAction* action : FUi->MainToolBar->actions()) {
+    if (auto* button = qobject_cast<QToolButton*>(FUi->MainToolBar->widgetForAction(action))) {
+      button->setAutoRaise(true);
+      button->setFixedWidth(kToolButtonWidth);
+    }
+  }
+
+  FClockPanel = new QLabel(FUi->MainStatusBar);
+  FClockPanel->setObjectName(QStringLiteral("ClockPanel"));
+  FClockPanel->setFixedWidth(kClockPanelWidth);
+  FClockPanel->setAlignment(Qt::AlignCenter);
+  FUi->MainStatusBar->addWidget(FClockPanel);
+  auto* secondPanel = new QLabel(FUi->MainStatusBar);
+  secondPanel->setFixedWidth(kSecondPanelWidth);
+  FUi->MainStatusBar->addWidget(secondPanel);
+
+  // The menu bar lies above the client area, as on the installation's
+  // original desktop.
+  setFixedSize(kClientSize.width(), kClientSize.height() + FUi->MainMenu->sizeHint().height());
+  CenterOnScreen(this);
+}
+
+void TMainForm::CreateChannel() {
+  FComPropertiesDialog = std::make_unique<TComPropertiesDialog>(this);
+  FComSettingsEditor = std::make_unique<TComSettingsDialogEditor>(*FComPropertiesDialog, FDialogs);
+  FChannel = std::make_unique<TRS232Channel>(std::move(FPort));
+  FChannel->SetEditor(FComSettingsEditor.get());
+  FChannel->LoadSettings(kComPortFile);
+  if (!FChannel->Open()) Warning(kPortUnavailable);
+}
+
+void TMainForm::CreateDriver() {
+  FDriver = std::make_unique<TOpenProtocolDriver>(FChannel.get());
+  FCommLog = std::make_unique<TListBoxLog>(FUi->CommTerminalLB);
+  FDebugLog = std::make_unique<TListBoxLog>(FUi->DebugLineTerminalLB);
+  FDriver->SetCommLog(FCommLog.get());
+  FDriver->SetDebugLog(FDebugLog.get());
+  FDriver->SetProgressBar(FWaitWindow->WaitProgress());
+  FDriver->SetBetweenRequests([this] {
+    KeepWindowsPainted();
+    return true;
+  });
+}
+
+void TMainForm::ApplyAccessRights(const QByteArray& access) {
+  const TAccessRights rights = TAccessRights::Parse(access);
+  const QSignalBlocker mainBlocker(FUi->MainPageControl);
+  const QSignalBlocker settingsBlocker(FUi->Page1PageControl);
+  const QSignalBlocker spectrBlocker(FUi->SpectrPageControl);
+  const int mainPage = CurrentMainPage();
+  ShowTabs(FUi->Page1PageControl, rights.SettingsPages);
+  ShowTabs(FUi->SpectrPageControl, rights.SpectrPages);
+  ShowTabs(FUi->MainPageControl, rights.MainPages);
+  if (CurrentMainPage() != mainPage) MainPageControlChange();
+}
+
+void TMainForm::SetDeviceNumber(uint8_t number) {
+  if (!FNGAS) {
+    setWindowTitle(kApplicationTitle);
+    return;
+  }
+  FNGAS->SetDevAddress(number);
+  setWindowTitle(kApplicationTitle + QStringLiteral(" - № ") + QString::number(number));
+}
+
+void TMainForm::SetTestRequestPeriod(int32_t seconds) {
+  FTestRequestPeriod = seconds;
+  const int64_t interval = std::clamp<int64_t>(int64_t{seconds} * 1000, 0, std::numeric_limits<int>::max());
+  FTestModeRequestTimer.setInterval(static_cast<int>(interval));
+}
+
+void TMainForm::StartTestModeTimer() {
+  // A period of 0 means no periodic reads; a Qt timer of interval 0 would
+  // fire without pause instead.
+  if (FTestModeRequestTimer.interval() > 0) FTestModeRequestTimer.start();
+}
+
+void TMainForm::LoadDeviceDataFile() {
+  const TDeviceData data = DeviceDataFile::Load(CurrentDir() + DeviceDataFile::kFileName);
+  SetTestRequestPeriod(data.TestRequestPeriod);
+  FDeviceNumber = data.DeviceNumber;
+}
+
+void TMainForm::SaveDeviceDataFile() {
+  DeviceDataFile::Save(CurrentDir() + DeviceDataFile::kFileName, {FTestRequestPeriod, FDeviceNumber});
+}
+
+void TMainForm::SelectMainPage(int page) {
+  const QSignalBlocker blocker(FUi->MainPageControl);
+  FUi->MainPageControl->setCurrentIndex(page);
+}
+
+void TMainForm::SelectSettingsPage(int page) {
+  const QSignalBlocker blocker(FUi->Page1PageControl);
+  FUi->Page1PageControl->setCurrentIndex(page);
+}
+
+int TMainForm::CurrentMainPage() const { return FUi->MainPageControl->currentIndex(); }
+
+int TMainForm::CurrentSettingsPage() const { return FUi->Page1PageControl->currentIndex(); }
+
+int TMainForm::CurrentSpectrPage() const { return FUi->SpectrPageControl->currentIndex(); }
+
+void TMainForm::MainPageControlChange() {
+  repaint();
+  const int page = CurrentMainPage();
+  const bool files = page == kSpectrPage || page == kArchivePage;
+  for (QAction* action : {FUi->ReadSpectrMenuItem, FUi->SaveSpectrMenuItem, FUi->ToolButton1, FUi->ToolButton2})
+    action->setEnabled(files);
+  const bool device = page != kTerminalPage && page != kDumpPage;
+  FUi->RequestButton->setVisible(device);
+  FUi->DispatchButton->setVisible(device);
+}
+
+void TMainForm::ToolButton1Click() {
+  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(kCmdReadSpectrFile);
+  if (CurrentMainPage() == kArchivePage) ExecuteCommand(kCmdReadArchiveFile);
+}
+
+void TMainForm::ToolButton2Click() {
+  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(kCmdSaveSpectrFile);
+  if (CurrentMainPage() == kArchivePage) ExecuteCommand(kCmdSaveArchiveFile);
+}
+
+void TMainForm::ClockTimerTimer() {
+  // The long time format of some locales ends in the time zone, which the
+  // narrow panel has no room for.
+  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+  format.remove(QLatin1Char('t'));
+  FClockPanel->setText(QTime::currentTime().toString(format.trimmed()));
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+  // A close that the window system delivers while the windows are kept
+  // painted during an exchange waits until the exchange is over.
+  if (ExchangeRunning()) {
+    event->ignore();
+    return;
+  }
+  FormClose(event);
+}
+
+void TMainForm::FormClose(QCloseEvent* event) {
+  FBusyState = kReading;
+  if (FDialogs.Message(TOperatorDialogs::TMessageKind::Confirmation, kExitQuestion,
+                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+    event->accept();
+    return;
+  }
+  event->ignore();
+  FBusyState = kIdle;
+}
+
+bool TMainForm::ExchangeRunning() const { return FInputBlocker->Active(); }
+
+void TMainForm::Warning(const QString& text) {
+  FDialogs.Message(TOperatorDialogs::TMessageKind::Warning, text, QMessageBox::Yes);
+}

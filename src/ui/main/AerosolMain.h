@@ -1,0 +1,216 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace Ui {
+class TMainForm;
+}
+class QLabel;
+class QTabWidget;
+class TComPropertiesDialog;
+class TComSettingsDialogEditor;
+class TDelayTimeWindow;
+class TEnterDevNumberWindow;
+class TInputBlocker;
+class TListBoxLog;
+class TNGAS;
+class TOPVarList;
+class TOpenProtocolDriver;
+class TOperatorDialogs;
+class TRS232Channel;
+class TSerialPort;
+class TWaitWindow;
+class TWaitWindow2Btn;
+
+// The operator's one main window. It owns every long-lived object of the
+// program and builds them at start in a fixed order: the serial channel, the
+// protocol driver on it and the device model on the driver. Its page tree
+// shows the installation's settings and values; an access string decides
+// which pages the operator may see. Every action that talks to the
+// installation, opens a dialog or touches a file runs through
+// ExecuteCommand.
+class TMainForm : public QMainWindow {
+  Q_OBJECT
+
+ public:
+  enum TBusyState : uint8_t { kIdle = 0, kReading = 1, kWriting = 2 };
+
+  // Positions in the page controls; the access string counts them from 1.
+  enum TMainPage : int { kSettingsPage, kSpectrPage, kArchivePage, kTerminalPage, kDumpPage };
+  enum TSettingsPage : int { kCommonPage, kMeasurePage, kCounterPage, kPumpPage, kTestPage, kServicePage, kNetPage };
+  enum TSpectrPage : int { kMainSpectrPage, kBkSpectrPage };
+
+  // The command numbers of ExecuteCommand; 1, 6, 12 and 13 are not used.
+  enum TCommand : uint8_t {
+    kCmdSerialSettings = 0,
+    kCmdReadCommon = 2,
+    kCmdReadMeasure = 3,
+    kCmdReadCounter = 4,
+    kCmdReadPump = 5,
+    kCmdReadTest = 7,
+    kCmdReadMainSpectr = 8,
+    kCmdReadBkSpectr = 9,
+    kCmdReadService = 10,
+    kCmdReadNet = 11,
+    kCmdWriteCommonAll = 14,
+    kCmdWriteCommon = 15,
+    kCmdWriteAlarmBlock = 16,
+    kCmdWriteMeasure = 17,
+    kCmdWriteCounter = 18,
+    kCmdWritePump = 19,
+    kCmdWriteService = 20,
+    kCmdWriteNet = 21,
+    kCmdWriteTest = 22,
+    kCmdSwitchTestMode = 23,
+    kCmdTestPeriod = 24,
+    kCmdReadSpectrFile = 25,
+    kCmdSaveSpectrFile = 26,
+    kCmdAccessLevel = 27,
+    kCmdReadArchive = 28,
+    kCmdReadArchiveFile = 29,
+    kCmdSaveArchiveFile = 30,
+    kCmdAbout = 31,
+    kCmdDeviceNumber = 32,
+    kCmdExit = 33,
+  };
+
+  static const QString kApplicationTitle;
+
+  // The dialogs seam answers every message box and modal dialog; the port
+  // is handed to the serial channel, which the window creates in its turn.
+  TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> port, QWidget* parent = nullptr);
+  ~TMainForm() override;
+
+  // The interval and device-number dialogs, which the program entry creates
+  // after the window.
+  void SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber);
+
+  void ExecuteCommand(uint8_t command);
+  void RequestButtonClick();
+  void DispatchButtonClick();
+
+  void ApplyAccessRights(const QByteArray& access);
+  void SetDeviceNumber(uint8_t number);
+  void SetTestRequestPeriod(int32_t seconds);
+  void SetTestMode(bool on);
+
+  void LoadDeviceDataFile();
+  void SaveDeviceDataFile();
+
+  void RefreshCommonPage();
+  void RefreshMeasurePage();
+  void RefreshCounterPage();
+  void RefreshPumpPage();
+  void RefreshTestPage();
+  void RefreshServicePage();
+  void RefreshNetPage();
+
+  uint8_t BusyState() const { return FBusyState; }
+  bool TestMode() const { return FTestMode; }
+  int32_t TestRequestPeriod() const { return FTestRequestPeriod; }
+  int32_t DeviceNumber() const { return FDeviceNumber; }
+  bool ExchangeRunning() const;
+
+  TRS232Channel* Channel() const { return FChannel.get(); }
+  TOpenProtocolDriver* Driver() const { return FDriver.get(); }
+  TNGAS* NGAS() const { return FNGAS.get(); }
+  TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
+  TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
+
+  // Selects a page as the program does: the page change handling does not
+  // run by itself.
+  void SelectMainPage(int page);
+  void SelectSettingsPage(int page);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  // A control showing the text of one variable as the installation sent it.
+  struct TTextBinding {
+    QWidget* Control;
+    TOPVarList* Group;
+    int Position;
+  };
+  using TTextBindings = std::vector<TTextBinding>;
+
+  void FormCreate();
+  void ArrangeControls();
+  void CreateChannel();
+  void CreateDriver();
+  void ConnectControls();
+  void BindPageTexts();
+  void FormClose(QCloseEvent* event);
+
+  void MainPageControlChange();
+  void Page1PageControlChange();
+  void ToolButton1Click();
+  void ToolButton2Click();
+  void ClockTimerTimer();
+  void TestModeRequestTimerTimer();
+
+  // The commands of ExecuteCommand.
+  void ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)());
+  void ReadCounterCommand();
+  void ReadTestCommand();
+  void WriteGroupCommand(const QString& caption, bool (TNGAS::*write)(), void (TMainForm::*refresh)());
+  void SwitchTestModeCommand();
+  void SerialSettingsCommand();
+  void TestPeriodCommand();
+  void DeviceNumberCommand();
+  // Runs one operation of the device model with the main window closed to
+  // input; the driver keeps the windows painted between its requests.
+  bool Exchange(bool (TNGAS::*operation)());
+  bool ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*operation)());
+  void KeepWindowsPainted();
+
+  int CurrentMainPage() const;
+  int CurrentSettingsPage() const;
+  int CurrentSpectrPage() const;
+  void ShowTexts(const TTextBindings& bindings);
+  void StartTestModeTimer();
+  void Warning(const QString& text);
+
+  std::unique_ptr<Ui::TMainForm> FUi;
+  TOperatorDialogs& FDialogs;
+  std::unique_ptr<TSerialPort> FPort;  // until the channel takes it
+  TDelayTimeWindow* FDelayTimeWindow = nullptr;
+  TEnterDevNumberWindow* FEnterDevNumberWindow = nullptr;
+
+  QLabel* FClockPanel = nullptr;
+  QWidget* FMainSpectrView = nullptr;
+  QWidget* FBkSpectrView = nullptr;
+  QWidget* FArchiveView = nullptr;
+  QTimer FClockTimer;
+  QTimer FTestModeRequestTimer;
+
+  std::unique_ptr<TListBoxLog> FCommLog;
+  std::unique_ptr<TListBoxLog> FDebugLog;
+  std::unique_ptr<TComPropertiesDialog> FComPropertiesDialog;
+  std::unique_ptr<TComSettingsDialogEditor> FComSettingsEditor;
+  std::unique_ptr<TRS232Channel> FChannel;
+  std::unique_ptr<TWaitWindow> FWaitWindow;
+  std::unique_ptr<TWaitWindow2Btn> FWaitWindow2Btn;
+  std::unique_ptr<TOpenProtocolDriver> FDriver;
+  std::unique_ptr<TNGAS> FNGAS;
+  std::unique_ptr<TInputBlocker> FInputBlocker;
+
+  uint8_t FBusyState = kIdle;
+  bool FTestMode = false;
+  int32_t FTestRequestPeriod = 10;
+  int32_t FDeviceNumber = 1;
+
+  TTextBindings FCommonTexts;
+  TTextBindings FMeasureTexts;
+  TTextBindings FCounterTexts;
+  TTextBindings FPumpTexts;
+  TTextBindings FTestTexts;
+  TTextBindings FServiceTexts;
+  TTextBindings FNetTexts;
+};

@@ -1,0 +1,343 @@
+// The command dispatcher of the main window: every read and write of the
+// installation, the settings dialogs and the page changes that start them.
+
+#include "AerosolMain.h"
+#include "AerosolMainTexts.h"
+#include "DeviceCatalogue.h"
+#include "EnterDevNumber.h"
+#include "InputBlocker.h"
+#include "NGAS.h"
+#include "NGASDelayTime.h"
+#include "OpenProtocolDriver.h"
+#include "OperatorDialogs.h"
+#include "RS232Channel.h"
+#include "TextUtils.h"
+#include "TransferWaitWindow.h"
+#include "TransferWaitWindow2.h"
+#include "ui_AerosolMain.h"
+
+#include <QCoreApplication>
+
+#include <exception>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+using AerosolMainTexts::kComPortFile;
+using AerosolMainTexts::kPortUnavailable;
+const QString kCommandFailed = QStringLiteral("Ошибочное действие : ");
+const QString kCounterNotConnected =
+    QStringLiteral("Счетчик не подключен к БОП. Просмотр и редактирование его параметров невозможны.");
+const QString kWriteFailed = QStringLiteral("Запись в прибор не удалась. Проверьте связь с прибором.");
+const QString kTestModeQuestion = QStringLiteral(
+    "Переключение прибора в тестовый режим может исказить результаты текущих измерений. Включать тестовый режим?");
+const QString kTestModeFailed = QStringLiteral("Не удалось включить тестовый режим");
+const QString kNormalModeQuestion = QStringLiteral(
+    "Переключение прибора в нормальный режим вызовет перезагрузку контроллера ЛЮГ и может исказить результаты "
+    "текущих измерений. Включать нормальный режим?");
+
+constexpr uint8_t kNoCommand = 0xFF;
+
+// The read and the write behind the two device buttons on each settings
+// sub-page; the test page has none, the test-mode timer reads it.
+struct TPageCommands {
+  uint8_t Read;
+  uint8_t Write;
+};
+
+TPageCommands SettingsPageCommands(int page) {
+  switch (page) {
+    case TMainForm::kCommonPage:
+      return {TMainForm::kCmdReadCommon, TMainForm::kCmdWriteCommonAll};
+    case TMainForm::kMeasurePage:
+      return {TMainForm::kCmdReadMeasure, TMainForm::kCmdWriteMeasure};
+    case TMainForm::kCounterPage:
+      return {TMainForm::kCmdReadCounter, TMainForm::kCmdWriteCounter};
+    case TMainForm::kPumpPage:
+      return {TMainForm::kCmdReadPump, TMainForm::kCmdWritePump};
+    case TMainForm::kServicePage:
+      return {TMainForm::kCmdReadService, TMainForm::kCmdWriteService};
+    case TMainForm::kNetPage:
+      return {TMainForm::kCmdReadNet, TMainForm::kCmdWriteNet};
+    default:
+      return {kNoCommand, kNoCommand};
+  }
+}
+
+bool TrimmedValueIs(TOPVarList& group, int position, const QByteArray& value) {
+  const TOPVarListItem* item = group.GetItem(position);
+  return item && TextUtils::Trim(item->Value) == value;
+}
+
+}  // namespace
+
+void TMainForm::ExecuteCommand(uint8_t command) {
+  // The windows are kept painted during an exchange, so a timer or a
+  // deferred event may call in; nothing starts until the exchange is over.
+  if (ExchangeRunning()) return;
+  try {
+    switch (command) {
+      case kCmdSerialSettings:
+        SerialSettingsCommand();
+        break;
+      case kCmdReadCommon:
+        ReadGroupCommand(QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
+                         &TMainForm::RefreshCommonPage);
+        break;
+      case kCmdReadMeasure:
+        ReadGroupCommand(QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
+                         &TMainForm::RefreshMeasurePage);
+        break;
+      case kCmdReadCounter:
+        ReadCounterCommand();
+        break;
+      case kCmdReadPump:
+        ReadGroupCommand(QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump, &TMainForm::RefreshPumpPage);
+        break;
+      case kCmdReadTest:
+        ReadTestCommand();
+        break;
+      case kCmdReadService:
+        ReadGroupCommand(QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
+                         &TMainForm::RefreshServicePage);
+        break;
+      case kCmdReadNet:
+        ReadGroupCommand(QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet, &TMainForm::RefreshNetPage);
+        break;
+      case kCmdWriteCommonAll:
+        WriteGroupCommand(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll,
+                          &TMainForm::RefreshCommonPage);
+        break;
+      case kCmdWriteCommon:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteCommon, &TMainForm::RefreshCommonPage);
+        break;
+      case kCmdWriteAlarmBlock:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteAlarmBlock,
+                          &TMainForm::RefreshCommonPage);
+        break;
+      case kCmdWriteMeasure:
+        // The page written shows what the installation answered, so that a
+        // setpoint it refused is seen at once.
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteMeasure,
+                          &TMainForm::RefreshMeasurePage);
+        break;
+      case kCmdWriteCounter:
+        WriteGroupCommand(QStringLiteral("запись параметров счетчика"), &TNGAS::WriteCounter,
+                          &TMainForm::RefreshCounterPage);
+        break;
+      case kCmdWritePump:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WritePump, &TMainForm::RefreshPumpPage);
+        break;
+      case kCmdWriteService:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteService,
+                          &TMainForm::RefreshServicePage);
+        break;
+      case kCmdWriteNet:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteNet, &TMainForm::RefreshNetPage);
+        break;
+      case kCmdWriteTest:
+        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteTest, &TMainForm::RefreshTestPage);
+        break;
+      case kCmdSwitchTestMode:
+        SwitchTestModeCommand();
+        break;
+      case kCmdTestPeriod:
+        TestPeriodCommand();
+        break;
+      case kCmdDeviceNumber:
+        DeviceNumberCommand();
+        break;
+      case kCmdExit:
+        close();
+        break;
+      default:
+        // The spectrum and archive reads, their files, the access level and
+        // the About box act on views and dialogs that this window does not
+        // carry; like a number outside the table they do nothing here.
+        break;
+    }
+  } catch (const std::exception& error) {
+    FWaitWindow->hide();
+    FWaitWindow2Btn->hide();
+    FDialogs.Message(TMessageKind::Error, kCommandFailed + QString::fromLocal8Bit(error.what()), QMessageBox::Yes);
+    FBusyState = kIdle;
+  } catch (...) {
+    FWaitWindow->hide();
+    FWaitWindow2Btn->hide();
+    FDialogs.Message(TMessageKind::Error, kCommandFailed, QMessageBox::Yes);
+    FBusyState = kIdle;
+  }
+}
+
+void TMainForm::RequestButtonClick() {
+  switch (CurrentMainPage()) {
+    case kSettingsPage: {
+      const uint8_t command = SettingsPageCommands(CurrentSettingsPage()).Read;
+      if (command != kNoCommand) ExecuteCommand(command);
+      break;
+    }
+    case kSpectrPage:
+      ExecuteCommand(CurrentSpectrPage() == kMainSpectrPage ? kCmdReadMainSpectr : kCmdReadBkSpectr);
+      break;
+    case kArchivePage:
+      ExecuteCommand(kCmdReadArchive);
+      break;
+    default:
+      break;
+  }
+}
+
+void TMainForm::DispatchButtonClick() {
+  if (CurrentMainPage() != kSettingsPage) return;
+  const uint8_t command = SettingsPageCommands(CurrentSettingsPage()).Write;
+  if (command != kNoCommand) ExecuteCommand(command);
+}
+
+bool TMainForm::Exchange(bool (TNGAS::*operation)()) {
+  const TInputBlocker::TScope closed(*FInputBlocker);
+  return (FNGAS.get()->*operation)();
+}
+
+bool TMainForm::ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*operation)()) {
+  // The window is closed to input from before the wait window is painted:
+  // painting it runs the event loop once.
+  const TInputBlocker::TScope closed(*FInputBlocker);
+  FWaitWindow->ShowWait(caption);
+  const bool done = (FNGAS.get()->*operation)();
+  FWaitWindow->hide();
+  return done;
+}
+
+void TMainForm::KeepWindowsPainted() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+
+void TMainForm::ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
+  FBusyState = kReading;
+  FUi->DispatchButton->setEnabled(ExchangeWithWaitWindow(caption, read));
+  (this->*refresh)();
+  FBusyState = kIdle;
+}
+
+void TMainForm::ReadCounterCommand() {
+  FBusyState = kReading;
+  FUi->DispatchButton->setEnabled(
+      ExchangeWithWaitWindow(QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter));
+  // A counter that is not connected reports its first coefficient as 0.
+  if (TrimmedValueIs(FNGAS->CounterVarList(), CounterVar::MAINENERGYA, "0")) {
+    FDialogs.Message(TMessageKind::Information, kCounterNotConnected, QMessageBox::Ok);
+    SelectSettingsPage(kCommonPage);
+    Page1PageControlChange();
+  } else {
+    RefreshCounterPage();
+  }
+  FBusyState = kIdle;
+}
+
+void TMainForm::ReadTestCommand() {
+  FBusyState = kReading;
+  Exchange(&TNGAS::ReadTest);
+  RefreshTestPage();
+  FBusyState = kIdle;
+}
+
+void TMainForm::WriteGroupCommand(const QString& caption, bool (TNGAS::*write)(), void (TMainForm::*refresh)()) {
+  if (FBusyState != kIdle) return;
+  FBusyState = kWriting;
+  const bool written = ExchangeWithWaitWindow(caption, write);
+  // Without this the operator would take a lost write for a setting that
+  // reached the installation.
+  if (!written) FDialogs.Message(TMessageKind::Warning, kWriteFailed, QMessageBox::Yes);
+  (this->*refresh)();
+  FBusyState = kIdle;
+}
+
+void TMainForm::SwitchTestModeCommand() {
+  TOPVarListItem* mode = FNGAS->ModeVarList().GetItem(ModeVar::MODE);
+  if (!FTestMode) {
+    mode->Value = "1";
+    if (Exchange(&TNGAS::WriteMode) && TrimmedValueIs(FNGAS->ModeVarList(), ModeVar::MODE, "1")) {
+      FUi->DispatchButton->setEnabled(false);
+      FUi->RequestButton->setEnabled(false);
+      ExecuteCommand(kCmdReadTest);
+      StartTestModeTimer();
+      FTestMode = true;
+    }
+    return;
+  }
+  FTestModeRequestTimer.stop();
+  mode->Value = "0";
+  if (Exchange(&TNGAS::WriteMode) && TrimmedValueIs(FNGAS->ModeVarList(), ModeVar::MODE, "0")) {
+    FTestMode = false;
+    FUi->RequestButton->setEnabled(true);
+    FUi->DispatchButton->setEnabled(true);
+    RequestButtonClick();
+  }
+}
+
+void TMainForm::SetTestMode(bool on) {
+  if (on != FTestMode) ExecuteCommand(kCmdSwitchTestMode);
+}
+
+void TMainForm::Page1PageControlChange() {
+  repaint();
+  const int page = CurrentSettingsPage();
+  const auto ask = [this](const QString& question) {
+    return FDialogs.Message(TMessageKind::Confirmation, question, QMessageBox::Yes | QMessageBox::No) ==
+           QMessageBox::Yes;
+  };
+  if (page == kTestPage) {
+    if (ask(kTestModeQuestion)) {
+      SetTestMode(true);
+      if (FTestMode) return;
+      FDialogs.Message(TMessageKind::Error, kTestModeFailed, QMessageBox::Yes);
+    }
+    SelectSettingsPage(kCommonPage);
+    Page1PageControlChange();
+    return;
+  }
+  if (FTestMode) {
+    if (ask(kNormalModeQuestion)) {
+      SetTestMode(false);
+    } else {
+      SelectSettingsPage(kTestPage);
+      Page1PageControlChange();
+    }
+  }
+  const uint8_t read = SettingsPageCommands(page).Read;
+  if (!FTestMode && read != kNoCommand) ExecuteCommand(read);
+}
+
+void TMainForm::TestModeRequestTimerTimer() {
+  if (ExchangeRunning()) return;
+  ExecuteCommand(kCmdReadTest);
+}
+
+void TMainForm::SerialSettingsCommand() {
+  if (!FChannel->Configure()) return;
+  FChannel->SaveSettings(kComPortFile);
+  FChannel->Close();
+  if (!FChannel->Open()) Warning(kPortUnavailable);
+  FDriver->SetChannel(FChannel.get());
+  FNGAS->SetDriver(FDriver.get());
+}
+
+void TMainForm::TestPeriodCommand() {
+  if (!FDelayTimeWindow) return;
+  FDelayTimeWindow->SetValue(FTestRequestPeriod);
+  if (FDialogs.RunModal(*FDelayTimeWindow) != QDialog::Accepted) return;
+  const int period = FDelayTimeWindow->GetValue();
+  if (period == -1) return;
+  SetTestRequestPeriod(period);
+  SaveDeviceDataFile();
+}
+
+void TMainForm::DeviceNumberCommand() {
+  if (!FEnterDevNumberWindow) return;
+  FEnterDevNumberWindow->SetValue(FNGAS->DevAddress());
+  if (FDialogs.RunModal(*FEnterDevNumberWindow) != QDialog::Accepted) return;
+  const int number = FEnterDevNumberWindow->GetValue();
+  if (number == -1) return;
+  FDeviceNumber = static_cast<uint8_t>(number);
+  SetDeviceNumber(static_cast<uint8_t>(number));
+  SaveDeviceDataFile();
+}

@@ -1,0 +1,42 @@
+#include "DeviceDataFile.h"
+
+#include "TextUtils.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+#include <optional>
+
+namespace DeviceDataFile {
+
+TDeviceData Parse(const QByteArray& content) {
+  const QByteArrayList lines = TextUtils::SplitLines(content);
+  if (lines.size() < 2) return {};
+  const std::optional<int> period = TextUtils::ParseInt32(lines[0]);
+  const std::optional<int> number = TextUtils::ParseInt32(lines[1]);
+  if (!period || !number) return {};
+  return {*period, *number};
+}
+
+QByteArray Format(const TDeviceData& data) {
+  return QByteArray::number(data.TestRequestPeriod) + "\r\n" + QByteArray::number(data.DeviceNumber) + "\r\n";
+}
+
+TDeviceData Load(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return Parse(file.readAll());
+}
+
+bool Save(const QString& path, const TDeviceData& data) {
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  const QByteArray content = Format(data);
+  if (file.write(content) != content.size()) {
+    file.cancelWriting();
+    return false;
+  }
+  return file.commit();
+}
+
+}  // namespace DeviceDataFile

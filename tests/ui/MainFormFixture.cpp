@@ -1,0 +1,66 @@
+#include "MainFormFixture.h"
+
+#include "QtSerialPort.h"
+#include "StartupPaths.h"
+#include "Win1251.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+
+void MainFormFixture::SetUp() {
+  ASSERT_TRUE(FDir.isValid());
+  InitStartupPaths(FDir.filePath(QStringLiteral("qev")), FDir.path());
+  FServer = std::make_unique<TPtyEmulatorServer>(FEmulator);
+  ASSERT_TRUE(FServer->Start());
+}
+
+void MainFormFixture::TearDown() {
+  FForm.reset();
+  FServer->Stop();
+}
+
+void MainFormFixture::WriteComPort(const QString& device) {
+  const QString port = device.isEmpty() ? FServer->SlavePath() : device;
+  // A pseudo-terminal refuses the DTR and RTS line operations.
+  WriteFile(QStringLiteral("commport.cfg"), "PortNumber=" + Win1251::FromUnicode(port) +
+                                                "\r\n"
+                                                "TransferRate=115200 baud\r\n"
+                                                "StopBits=1 bit\r\n"
+                                                "Paritet=None\r\n"
+                                                "LatencyPeriod=Approximately 0.25 second\r\n"
+                                                "DTRControl=HandShake\r\n"
+                                                "RTSControl=HandShake\r\n"
+                                                "WriteTimeOutMultiplier=0\r\n"
+                                                "WriteTimeOutConstant=0\r\n");
+}
+
+void MainFormFixture::WriteFile(const QString& name, const QByteArray& content) {
+  QFile file(FDir.filePath(name));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write(content);
+}
+
+QByteArray MainFormFixture::ReadFile(const QString& name) const {
+  QFile file(FDir.filePath(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+TMainForm& MainFormFixture::Start() {
+  // One window at a time: the port is opened for exclusive use.
+  FForm.reset();
+  FEmulator.ClearLog();
+  FForm = std::make_unique<TMainForm>(FDialogs, std::make_unique<TQtSerialPort>());
+  return *FForm;
+}
+
+QAction* MainFormFixture::Action(const char* name) const { return Child<QAction>(name); }
+
+QByteArrayList MainFormFixture::TakeRequests() {
+  const QByteArrayList requests = FEmulator.RequestLog();
+  FEmulator.ClearLog();
+  return requests;
+}
+
+QByteArray MainFormFixture::Variable(const QByteArray& name) { return FEmulator.Variable(name).value_or("?"); }

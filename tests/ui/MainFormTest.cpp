@@ -1,0 +1,523 @@
+#include "EnterDevNumber.h"
+#include "MainFormFixture.h"
+#include "NGAS.h"
+#include "NGASDelayTime.h"
+#include "RS232Channel.h"
+#include "TransferWaitWindow.h"
+#include "Win1251.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+const QString kPortUnavailable =
+    QStringLiteral("Выбранный последовательный порт недоступен. Попробуйте перенастроить программу.");
+const QString kWriteFailed = QStringLiteral("Запись в прибор не удалась. Проверьте связь с прибором.");
+const QString kCounterNotConnected =
+    QStringLiteral("Счетчик не подключен к БОП. Просмотр и редактирование его параметров невозможны.");
+const QString kExitQuestion = QStringLiteral("Вы действительно хотите покинуть программу?");
+
+const QByteArrayList kMeasureReads = {"STATUS=??;",       "ALPHAALARM1=??;",   "ALPHAALARM2=??;",   "BETAALARM1=??;",
+                                      "BETAALARM2=??;",   "ALPHAALARM1ON=??;", "ALPHAALARM2ON=??;", "BETAALARM1ON=??;",
+                                      "BETAALARM2ON=??;", "SUMALPHA=??;",      "SUMBETA=??;",       "RADON=??;"};
+
+QString VisibleTabs(const QTabWidget* tabs) {
+  QString shown;
+  for (int i = 0; i < tabs->count(); ++i) shown += tabs->isTabVisible(i) ? '1' : '0';
+  return shown;
+}
+
+QStringList Names(const QByteArrayList& requests) {
+  QStringList names;
+  for (const QByteArray& request : requests) names << QString::fromLatin1(request.left(request.indexOf('=')));
+  return names;
+}
+
+}  // namespace
+
+class MainFormTest : public MainFormFixture {
+ protected:
+  // The window against the emulator, every page reachable.
+  TMainForm& StartConnected() {
+    WriteComPort();
+    TMainForm& form = Start();
+    form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
+    return form;
+  }
+
+  QTabWidget* MainPages() const { return Child<QTabWidget>("MainPageControl"); }
+  QTabWidget* SettingsPages() const { return Child<QTabWidget>("Page1PageControl"); }
+
+  void FailEveryRequest() { FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0}); }
+  void AnswerEveryRequest() { FEmulator.SetFaults({}); }
+};
+
+TEST_F(MainFormTest, StartsWithoutAnyFileOnDeviceOneWithTheDefaultPages) {
+  TMainForm& form = Start();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 1"));
+  EXPECT_EQ(VisibleTabs(MainPages()), QStringLiteral("10000"));
+  EXPECT_EQ(VisibleTabs(SettingsPages()), QStringLiteral("1100000"));
+  EXPECT_EQ(MainPages()->currentIndex(), TMainForm::kSettingsPage);
+  EXPECT_TRUE(SettingsPages()->isTabVisible(SettingsPages()->currentIndex()));
+  EXPECT_FALSE(Action("DispatchButton")->isEnabled());
+  EXPECT_TRUE(Action("RequestButton")->isEnabled());
+  EXPECT_FALSE(Action("AccessLevelMenuItem")->isEnabled());
+  EXPECT_FALSE(Action("ReadSpectrMenuItem")->isEnabled());
+  EXPECT_FALSE(Action("ToolButton2")->isEnabled());
+  EXPECT_EQ(form.TestRequestPeriod(), 10);
+  EXPECT_EQ(form.NGAS()->DevAddress(), 1);
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_FALSE(form.TestMode());
+  EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
+  // No commport.cfg means COM1, which this machine does not have.
+  EXPECT_EQ(FDialogs.Texts(), QStringList{kPortUnavailable});
+  EXPECT_EQ(FEmulator.RequestCount(), 0);
+}
+
+TEST_F(MainFormTest, StartingSendsNothingToTheInstallation) {
+  WriteComPort();
+  TMainForm& form = Start();
+  QTest::qWait(100);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_EQ(form.Channel()->State(), 0);
+  EXPECT_EQ(FEmulator.RequestCount(), 0);
+  EXPECT_TRUE(Child<QListWidget>("CommTerminalLB")->count() == 0);
+}
+
+TEST_F(MainFormTest, APortThatDoesNotOpenIsReportedAndTheProgramRunsOn) {
+  WriteComPort(FDir.filePath(QStringLiteral("no-such-tty")));
+  TMainForm& form = Start();
+  ASSERT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Warning);
+  EXPECT_EQ(FDialogs.Asked[0].Text, kPortUnavailable);
+  EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
+
+  form.SelectSettingsPage(TMainForm::kMeasurePage);
+  Action("RequestButton")->trigger();
+  EXPECT_FALSE(Action("DispatchButton")->isEnabled());
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_FALSE(form.WaitWindow()->isVisible());
+  EXPECT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FEmulator.RequestCount(), 0);
+}
+
+TEST_F(MainFormTest, AccessStringsShowExactlyTheirTabs) {
+  struct TRow {
+    const char* Access;
+    const char* Main;
+    const char* Settings;
+    const char* Spectr;
+  };
+  const TRow rows[] = {
+      {"1-1;1-2;", "10000", "1100000", "00"}, {"2-1;", "01000", "0000000", "10"},
+      {"3;4", "00110", "0000000", "00"},      {"1-;", "00000", "0000000", "00"},
+      {"x-2", "10000", "0100000", "00"},      {"9-1", "00000", "0000000", "00"},
+      {"1-9", "00000", "0000000", "00"},      {"1-7;2-2;5", "11001", "0000001", "01"},
+  };
+  TMainForm& form = StartConnected();
+  for (const TRow& row : rows) {
+    form.ApplyAccessRights(row.Access);
+    EXPECT_EQ(VisibleTabs(MainPages()), QString::fromLatin1(row.Main)) << row.Access;
+    EXPECT_EQ(VisibleTabs(SettingsPages()), QString::fromLatin1(row.Settings)) << row.Access;
+    EXPECT_EQ(VisibleTabs(Child<QTabWidget>("SpectrPageControl")), QString::fromLatin1(row.Spectr)) << row.Access;
+  }
+  EXPECT_EQ(FEmulator.RequestCount(), 0) << "applying access rights reads nothing";
+}
+
+TEST_F(MainFormTest, HiddenSelectedPagesGiveWayToTheFirstShownOne) {
+  TMainForm& form = StartConnected();
+  form.SelectMainPage(TMainForm::kTerminalPage);
+  form.ApplyAccessRights("2-2;");
+  EXPECT_EQ(MainPages()->currentIndex(), TMainForm::kSpectrPage);
+  EXPECT_EQ(Child<QTabWidget>("SpectrPageControl")->currentIndex(), TMainForm::kBkSpectrPage);
+  EXPECT_TRUE(Action("ToolButton1")->isEnabled()) << "the file commands follow the page now shown";
+  EXPECT_TRUE(Action("RequestButton")->isVisible());
+}
+
+TEST_F(MainFormTest, ReadingTheMeasurementPageAsksForItsTwelveVariablesAndOffersTheWrite) {
+  TMainForm& form = StartConnected();
+  FEmulator.SetVariable("SUMALPHA", "12.5");
+  form.SelectSettingsPage(TMainForm::kMeasurePage);
+  Action("RequestButton")->trigger();
+
+  EXPECT_EQ(TakeRequests(), kMeasureReads);
+  EXPECT_TRUE(Action("DispatchButton")->isEnabled());
+  EXPECT_EQ(form.NGAS()->MeasureVarList().GetItem(9)->Value, QByteArray("12.5"));
+  EXPECT_EQ(Child<QLabel>("Value1Panel")->text(), QStringLiteral("12.5"));
+  EXPECT_FALSE(form.WaitWindow()->isVisible());
+  EXPECT_EQ(form.WaitWindow()->MessageText(), QStringLiteral("загрузка измеренных значений"));
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_GT(Child<QListWidget>("CommTerminalLB")->count(), 0);
+  EXPECT_GT(Child<QListWidget>("DebugLineTerminalLB")->count(), 0);
+
+  FailEveryRequest();
+  Action("RequestButton")->trigger();
+  EXPECT_FALSE(Action("DispatchButton")->isEnabled()) << "a failed read withdraws the write";
+  EXPECT_TRUE(FDialogs.Asked.empty()) << "a failed read says nothing";
+}
+
+TEST_F(MainFormTest, SelectingASettingsSubPageReadsIt) {
+  struct TRow {
+    int Page;
+    const char* FirstRequest;
+  };
+  const TRow rows[] = {{TMainForm::kMeasurePage, "STATUS=??;"},
+                       {TMainForm::kPumpPage, "FLOW=??;"},
+                       {TMainForm::kServicePage, "SELFBACKGROUND=??;"},
+                       {TMainForm::kNetPage, "NETADDRESS=??;"},
+                       {TMainForm::kCommonPage, "DATETIME=??;"}};
+  StartConnected();
+  for (const TRow& row : rows) {
+    SettingsPages()->setCurrentIndex(row.Page);
+    const QByteArrayList requests = TakeRequests();
+    ASSERT_FALSE(requests.isEmpty()) << row.Page;
+    EXPECT_EQ(requests.first(), QByteArray(row.FirstRequest));
+  }
+  EXPECT_TRUE(FDialogs.Asked.empty());
+}
+
+TEST_F(MainFormTest, DeviceButtonsDoNothingWherePagesHaveNoSuchCommand) {
+  TMainForm& form = StartConnected();
+  form.SelectSettingsPage(TMainForm::kTestPage);
+  form.RequestButtonClick();
+  form.DispatchButtonClick();
+  for (int page : {TMainForm::kTerminalPage, TMainForm::kDumpPage}) {
+    form.SelectMainPage(page);
+    form.RequestButtonClick();
+    form.DispatchButtonClick();
+  }
+  for (int page : {TMainForm::kSpectrPage, TMainForm::kArchivePage}) {
+    form.SelectMainPage(page);
+    form.DispatchButtonClick();
+  }
+  EXPECT_EQ(FEmulator.RequestCount(), 0);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+}
+
+TEST_F(MainFormTest, PageChangesSetTheFileCommandsAndTheDeviceButtons) {
+  struct TRow {
+    int Page;
+    bool Files;
+    bool Device;
+  };
+  const TRow rows[] = {{TMainForm::kSpectrPage, true, true},
+                       {TMainForm::kTerminalPage, false, false},
+                       {TMainForm::kArchivePage, true, true},
+                       {TMainForm::kDumpPage, false, false},
+                       {TMainForm::kSettingsPage, false, true}};
+  StartConnected();
+  TakeRequests();
+  for (const TRow& row : rows) {
+    MainPages()->setCurrentIndex(row.Page);
+    for (const char* name : {"ReadSpectrMenuItem", "SaveSpectrMenuItem", "ToolButton1", "ToolButton2"})
+      EXPECT_EQ(Action(name)->isEnabled(), row.Files) << row.Page << name;
+    EXPECT_EQ(Action("RequestButton")->isVisible(), row.Device) << row.Page;
+    EXPECT_EQ(Action("DispatchButton")->isVisible(), row.Device) << row.Page;
+  }
+  EXPECT_TRUE(TakeRequests().isEmpty()) << "changing the main page reads nothing";
+}
+
+TEST_F(MainFormTest, ACounterThatIsNotConnectedIsReportedAndTheCommonPageIsShown) {
+  TMainForm& form = StartConnected();
+  ASSERT_TRUE(FEmulator.SetVariable("MAINENERGYA", " 0 "));
+  form.SelectSettingsPage(TMainForm::kCounterPage);
+  Action("RequestButton")->trigger();
+
+  ASSERT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Information);
+  EXPECT_EQ(FDialogs.Asked[0].Text, kCounterNotConnected);
+  EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
+  const QStringList names = Names(TakeRequests());
+  EXPECT_EQ(names.first(), QStringLiteral("MAINENERGYA"));
+  EXPECT_TRUE(names.contains(QStringLiteral("DATETIME"))) << "the common page is read next";
+  EXPECT_TRUE(names.contains(QStringLiteral("BAS_INDICATOR")));
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+}
+
+TEST_F(MainFormTest, AConnectedCounterIsShownOnItsPage) {
+  TMainForm& form = StartConnected();
+  ASSERT_TRUE(FEmulator.SetVariable("EFFA", "0.35"));
+  form.SelectSettingsPage(TMainForm::kCounterPage);
+  Action("RequestButton")->trigger();
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCounterPage);
+  EXPECT_EQ(Child<QLineEdit>("EffAEdit")->text(), QStringLiteral("0.35"));
+}
+
+TEST_F(MainFormTest, AFailedWriteIsReportedAndASuccessfulOneIsNot) {
+  TMainForm& form = StartConnected();
+  form.SelectSettingsPage(TMainForm::kNetPage);
+  Action("RequestButton")->trigger();
+  ASSERT_TRUE(Action("DispatchButton")->isEnabled());
+  TakeRequests();
+
+  Action("DispatchButton")->trigger();
+  EXPECT_EQ(Names(TakeRequests()), (QStringList{"NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
+  EXPECT_TRUE(FDialogs.Asked.empty());
+
+  FailEveryRequest();
+  Action("DispatchButton")->trigger();
+  ASSERT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Warning);
+  EXPECT_EQ(FDialogs.Asked[0].Text, kWriteFailed);
+  EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_FALSE(form.WaitWindow()->isVisible());
+}
+
+TEST_F(MainFormTest, WritesSendTheGroupOfTheirPage) {
+  struct TRow {
+    uint8_t Command;
+    QStringList Names;
+    const char* Caption;
+  };
+  const TRow rows[] = {
+      {TMainForm::kCmdWriteCommonAll,
+       {"DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "ADRYCONTACTTHR", "BDRYCONTACTTHR", "RESOURCE",
+        "BAS_SIRENE", "BAS_INDICATOR"},
+       "запись общих параметров КЕВ"},
+      {TMainForm::kCmdWriteAlarmBlock, {"BAS_SIRENE", "BAS_INDICATOR"}, "запись параметров КЕВ"},
+      {TMainForm::kCmdWritePump,
+       {"FLOW", "VOLUME", "PUMPUPPERLEVEL", "PUMPLOWERLEVEL", "PREASSURE"},
+       "запись параметров КЕВ"},
+      {TMainForm::kCmdWriteCounter,
+       {"MAINENERGYA", "MAINENERGYB", "BGENERGYA", "BGENERGYB", "EFFA", "EFFB", "EFFAB", "EFFPB", "TRANS",
+        "DURATIONTIME"},
+       "запись параметров счетчика"},
+  };
+  TMainForm& form = StartConnected();
+  for (const TRow& row : rows) {
+    form.ExecuteCommand(row.Command);
+    EXPECT_EQ(Names(TakeRequests()), row.Names) << int(row.Command);
+    EXPECT_EQ(form.WaitWindow()->MessageText(), QString::fromUtf8(row.Caption));
+  }
+}
+
+TEST_F(MainFormTest, AWriteAskedForWhileTheWindowIsBusyIsDropped) {
+  TMainForm& form = StartConnected();
+  form.show();
+  bool busyWhileAsked = false;
+  FDialogs.WhileAsking = [&](const TScriptedDialogs::TAsked& asked) {
+    if (asked.Text != kExitQuestion) return;
+    busyWhileAsked = form.BusyState() != TMainForm::kIdle;
+    form.ExecuteCommand(TMainForm::kCmdWriteNet);
+  };
+  FDialogs.Answers = {QMessageBox::No};
+  EXPECT_FALSE(form.close());
+  EXPECT_TRUE(busyWhileAsked);
+  EXPECT_TRUE(TakeRequests().isEmpty());
+
+  FDialogs.WhileAsking = nullptr;
+  form.ExecuteCommand(TMainForm::kCmdWriteNet);
+  EXPECT_EQ(TakeRequests().size(), 3);
+}
+
+TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
+  TMainForm& form = StartConnected();
+  form.show();
+  form.SelectSettingsPage(TMainForm::kMeasurePage);
+  QToolButton* request =
+      qobject_cast<QToolButton*>(Child<QToolBar>("MainToolBar")->widgetForAction(Action("RequestButton")));
+  ASSERT_NE(request, nullptr);
+  int calledIn = 0;
+  // Fires from the first repaint between two requests.
+  QTimer::singleShot(0, &form, [&] {
+    ++calledIn;
+    EXPECT_TRUE(form.ExchangeRunning());
+    QTest::mouseClick(request, Qt::LeftButton);
+    form.ExecuteCommand(TMainForm::kCmdWriteMeasure);
+    form.ExecuteCommand(TMainForm::kCmdReadNet);
+  });
+  form.RequestButtonClick();
+  EXPECT_EQ(calledIn, 1);
+  EXPECT_EQ(TakeRequests(), kMeasureReads);
+  EXPECT_FALSE(form.ExchangeRunning());
+  QTest::mouseClick(request, Qt::LeftButton);
+  EXPECT_EQ(TakeRequests(), kMeasureReads) << "the button works again after the exchange";
+}
+
+TEST_F(MainFormTest, TheExitQuestionDecidesWhetherTheWindowCloses) {
+  TMainForm& form = StartConnected();
+  form.show();
+  FDialogs.Answers = {QMessageBox::No, QMessageBox::Yes};
+  Action("ExitMenuItem")->trigger();
+  EXPECT_TRUE(form.isVisible());
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  ASSERT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Confirmation);
+  EXPECT_EQ(FDialogs.Asked[0].Text, kExitQuestion);
+  EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::Yes | QMessageBox::No);
+
+  EXPECT_TRUE(form.close());
+  EXPECT_FALSE(form.isVisible());
+}
+
+TEST_F(MainFormTest, TheDeviceDataFileGivesThePeriodAndTheDeviceNumber) {
+  struct TRow {
+    const char* Content;
+    int Period;
+    int Number;
+    const char* Caption;
+  };
+  const TRow rows[] = {
+      {"15\r\n3\r\n", 15, 3, "КЕВ 1.70 - № 3"},
+      {"abc\r\n3\r\n", 10, 1, "КЕВ 1.70 - № 1"},
+      {"15\r\n", 10, 1, "КЕВ 1.70 - № 1"},
+      {"10\r\n300\r\n", 10, 300, "КЕВ 1.70 - № 44"},
+  };
+  WriteComPort();
+  for (const TRow& row : rows) {
+    WriteFile(QStringLiteral("qev.dtf"), row.Content);
+    TMainForm& form = Start();
+    EXPECT_EQ(form.TestRequestPeriod(), row.Period) << row.Content;
+    EXPECT_EQ(form.TestModeRequestTimer()->interval(), row.Period * 1000) << row.Content;
+    EXPECT_EQ(form.DeviceNumber(), row.Number) << row.Content;
+    EXPECT_EQ(form.NGAS()->DevAddress(), row.Number & 0xFF) << row.Content;
+    EXPECT_EQ(form.windowTitle(), QString::fromUtf8(row.Caption));
+    EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray(row.Content)) << "start-up never rewrites the file";
+  }
+}
+
+TEST_F(MainFormTest, TheDeviceNumberCommandChangesTheAddressAndKeepsIt) {
+  WriteComPort();
+  WriteFile(QStringLiteral("qev.dtf"), "25\r\n1\r\n");
+  TMainForm& form = Start();
+  TDelayTimeWindow delay;
+  TEnterDevNumberWindow number;
+  form.SetNumberDialogs(&delay, &number);
+  const auto typeAndClose = [](const char* text, int result) {
+    return [text, result](QDialog& dialog) {
+      auto* edit = dialog.findChild<QLineEdit*>(QStringLiteral("NumME"));
+      edit->clear();
+      QTest::keyClicks(edit, QString::fromLatin1(text));
+      return result;
+    };
+  };
+
+  FDialogs.DialogAnswers = {typeAndClose("9", QDialog::Rejected), typeAndClose("", QDialog::Accepted)};
+  Action("DevNumberMenuItem")->trigger();
+  Action("ToolButton4")->trigger();
+  EXPECT_EQ(FDialogs.DialogsRun, 2);
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 1"));
+  EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("25\r\n1\r\n"));
+
+  FDialogs.DialogAnswers = {[&](QDialog& dialog) {
+    EXPECT_EQ(&dialog, &number);
+    EXPECT_EQ(number.GetValue(), 1) << "the dialog opens with the address in use";
+    return typeAndClose("7", QDialog::Accepted)(dialog);
+  }};
+  Action("DevNumberMenuItem")->trigger();
+  EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 7"));
+  EXPECT_EQ(form.NGAS()->DevAddress(), 7);
+  EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("25\r\n7\r\n"));
+
+  FEmulator.SetAddress(7);
+  form.SelectSettingsPage(TMainForm::kNetPage);
+  form.RequestButtonClick();
+  EXPECT_TRUE(Action("DispatchButton")->isEnabled()) << "the installation at address 7 answers";
+
+  FDialogs.DialogAnswers = {typeAndClose("30", QDialog::Accepted)};
+  Action("TestPauseMenuItem")->trigger();
+  EXPECT_EQ(form.TestRequestPeriod(), 30);
+  EXPECT_EQ(form.TestModeRequestTimer()->interval(), 30000);
+  EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("30\r\n7\r\n"));
+  FDialogs.DialogAnswers = {typeAndClose("0", QDialog::Accepted)};
+  Action("TestPauseMenuItem")->trigger();
+  EXPECT_EQ(form.TestRequestPeriod(), 30);
+}
+
+TEST_F(MainFormTest, NewSerialSettingsAreSavedAndThePortReopened) {
+  TMainForm& form = StartConnected();
+  const auto choosePort = [](const QString& port, int result) {
+    return [port, result](QDialog& dialog) {
+      dialog.findChild<QComboBox*>(QStringLiteral("PortNumCBox"))->setCurrentText(port);
+      return result;
+    };
+  };
+  const QByteArray saved = ReadFile(QStringLiteral("commport.cfg"));
+  FDialogs.DialogAnswers = {choosePort(QStringLiteral("/dev/null-port"), QDialog::Rejected)};
+  Action("RS232MenuItem")->trigger();
+  EXPECT_EQ(ReadFile(QStringLiteral("commport.cfg")), saved) << "a cancelled dialog saves nothing";
+  EXPECT_TRUE(FDialogs.Asked.empty());
+
+  const QString missing = FDir.filePath(QStringLiteral("missing-tty"));
+  FDialogs.DialogAnswers = {choosePort(missing, QDialog::Accepted)};
+  Action("RS232MenuItem")->trigger();
+  EXPECT_EQ(FDialogs.Texts(), QStringList{kPortUnavailable});
+  EXPECT_TRUE(
+      ReadFile(QStringLiteral("commport.cfg")).startsWith("PortNumber=" + Win1251::FromUnicode(missing) + "\r\n"));
+
+  FDialogs.DialogAnswers = {choosePort(FServer->SlavePath(), QDialog::Accepted)};
+  Action("RS232MenuItem")->trigger();
+  EXPECT_EQ(FDialogs.Asked.size(), 1u);
+  form.SelectSettingsPage(TMainForm::kNetPage);
+  form.RequestButtonClick();
+  EXPECT_EQ(TakeRequests().size(), 3) << "the reopened port reaches the installation";
+}
+
+TEST_F(MainFormTest, TheTestPageSwitchesTheInstallationIntoTestModeOnlyWhenConfirmed) {
+  TMainForm& form = StartConnected();
+  FDialogs.Answers = {QMessageBox::No};
+  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
+  QStringList names = Names(TakeRequests());
+  EXPECT_FALSE(names.contains(QStringLiteral("MODE")));
+  EXPECT_EQ(names.first(), QStringLiteral("DATETIME"));
+
+  FDialogs.Answers = {QMessageBox::Yes};
+  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  EXPECT_TRUE(form.TestMode());
+  EXPECT_EQ(Variable("MODE"), QByteArray("1"));
+  EXPECT_EQ(TakeRequests().first(), QByteArray("MODE=1;"));
+  EXPECT_FALSE(Action("RequestButton")->isEnabled());
+  EXPECT_FALSE(Action("DispatchButton")->isEnabled());
+  EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
+
+  FDialogs.Answers = {QMessageBox::Yes};
+  SettingsPages()->setCurrentIndex(TMainForm::kNetPage);
+  EXPECT_FALSE(form.TestMode());
+  EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
+  EXPECT_EQ(Names(TakeRequests()),
+            (QStringList{"MODE", "NETADDRESS", "NETBAUDRATE", "ETHERNET", "NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
+  EXPECT_TRUE(Action("RequestButton")->isEnabled());
+}
+
+TEST_F(MainFormTest, ARefusedTestModeIsReportedAndTheCommonPageIsRead) {
+  StartConnected();
+  FailEveryRequest();
+  FDialogs.Answers = {QMessageBox::Yes};
+  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  EXPECT_EQ(FDialogs.Texts().at(1), QStringLiteral("Не удалось включить тестовый режим"));
+  EXPECT_EQ(FDialogs.Asked.at(1).Kind, TMessageKind::Error);
+  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
+  AnswerEveryRequest();
+}
+
+TEST_F(MainFormTest, TheLogContextMenusClearTheirList) {
+  TMainForm& form = StartConnected();
+  form.SelectSettingsPage(TMainForm::kNetPage);
+  form.RequestButtonClick();
+  auto* terminal = Child<QListWidget>("CommTerminalLB");
+  auto* dump = Child<QListWidget>("DebugLineTerminalLB");
+  EXPECT_EQ(terminal->item(0)->text(), QStringLiteral("-> NETADDRESS=??;"));
+  ASSERT_EQ(terminal->actions().size(), 1);
+  EXPECT_EQ(terminal->actions()[0]->text(), QStringLiteral("Очистить окно терминала"));
+  terminal->actions()[0]->trigger();
+  EXPECT_EQ(terminal->count(), 0);
+  EXPECT_GT(dump->count(), 0);
+  dump->actions()[0]->trigger();
+  EXPECT_EQ(dump->count(), 0);
+}
