@@ -47,11 +47,12 @@ QByteArray MainFormFixture::ReadFile(const QString& name) const {
   return file.readAll();
 }
 
-TMainForm& MainFormFixture::Start() {
+TMainForm& MainFormFixture::Start(std::unique_ptr<TSerialPort> port) {
   // One window at a time: the port is opened for exclusive use.
   FForm.reset();
   FEmulator.ClearLog();
-  FForm = std::make_unique<TMainForm>(FDialogs, std::make_unique<TQtSerialPort>());
+  if (!port) port = std::make_unique<TQtSerialPort>();
+  FForm = std::make_unique<TMainForm>(FDialogs, std::move(port));
   return *FForm;
 }
 

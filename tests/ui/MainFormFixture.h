@@ -13,6 +13,7 @@
 #include <memory>
 
 class QAction;
+class TSerialPort;
 
 // The main window as the operator meets it, talking through the production
 // serial port to the installation emulator on a pseudo-terminal. Program
@@ -27,7 +28,8 @@ class MainFormFixture : public testing::Test {
   void WriteComPort(const QString& device = {});
   void WriteFile(const QString& name, const QByteArray& content);
   QByteArray ReadFile(const QString& name) const;
-  TMainForm& Start();
+  // The production port unless the test brings its own.
+  TMainForm& Start(std::unique_ptr<TSerialPort> port = nullptr);
 
   QAction* Action(const char* name) const;
   template <typename T>

@@ -3,6 +3,7 @@
 #include "NGAS.h"
 #include "NGASDelayTime.h"
 #include "RS232Channel.h"
+#include "SerialPort.h"
 #include "TransferWaitWindow.h"
 #include "Win1251.h"
 
@@ -16,6 +17,8 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+
+#include <stdexcept>
 
 namespace {
 
@@ -37,6 +40,30 @@ QString VisibleTabs(const QTabWidget* tabs) {
   for (int i = 0; i < tabs->count(); ++i) shown += tabs->isTabVisible(i) ? '1' : '0';
   return shown;
 }
+
+// A port that opens and then breaks down in a way nobody below the window
+// catches.
+class TBrokenPort : public TSerialPort {
+ public:
+  bool Open(const QByteArray&) override { return FOpen = true; }
+  void Close() override { FOpen = false; }
+  bool IsOpen() const override { return FOpen; }
+  bool GetLineState(TLineState&) override { return true; }
+  bool SetLineState(const TLineState&) override { return true; }
+  bool SetTimeouts(const TTimeouts&) override { return true; }
+  bool EnableReceivedCharEvent() override { return true; }
+  bool SetDTR(bool) override { return true; }
+  bool SetRTS(bool) override { return true; }
+  bool Write(const uint8_t*, uint32_t, uint32_t&) override { throw std::runtime_error("line broken"); }
+  bool Read(uint8_t*, uint32_t, uint32_t& count, TCommChannel::TExpectedLength) override {
+    count = 0;
+    return true;
+  }
+  bool DiscardInput() override { return true; }
+
+ private:
+  bool FOpen = false;
+};
 
 QStringList Names(const QByteArrayList& requests) {
   QStringList names;
@@ -347,6 +374,23 @@ TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
   EXPECT_FALSE(form.ExchangeRunning());
   QTest::mouseClick(request, Qt::LeftButton);
   EXPECT_EQ(TakeRequests(), kMeasureReads) << "the button works again after the exchange";
+}
+
+TEST_F(MainFormTest, AnExceptionLeavingACommandIsShownAndTheWindowGoesOn) {
+  WriteComPort();
+  TMainForm& form = Start(std::make_unique<TBrokenPort>());
+  ASSERT_TRUE(FDialogs.Asked.empty());
+  for (uint8_t command : {TMainForm::kCmdReadMeasure, TMainForm::kCmdWriteMeasure}) {
+    FDialogs.Asked.clear();
+    form.ExecuteCommand(command);
+    ASSERT_EQ(FDialogs.Asked.size(), 1u) << int(command);
+    EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Error);
+    EXPECT_EQ(FDialogs.Asked[0].Text, QStringLiteral("Ошибочное действие : line broken"));
+    EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
+    EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+    EXPECT_FALSE(form.ExchangeRunning());
+    EXPECT_FALSE(form.WaitWindow()->isVisible()) << "no wait window is left on the screen";
+  }
 }
 
 TEST_F(MainFormTest, TheExitQuestionDecidesWhetherTheWindowCloses) {

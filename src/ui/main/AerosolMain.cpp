@@ -69,6 +69,8 @@ void ShowTabs(QTabWidget* tabs, const std::array<bool, N>& shown) {
       return;
     }
   }
+  // Nothing shown: the selection stays for when the tabs come back.
+  tabs->setCurrentIndex(selected);
 }
 
 void FillPage(QWidget* page, QWidget* view) {
@@ -177,6 +179,8 @@ void TMainForm::ArrangeControls() {
   FillPage(FUi->BkSpectrSheet, FBkSpectrView);
   FillPage(FUi->ArchiveSheet, FArchiveView);
 
+  FUi->DevDate->setDisplayFormat(QLocale::system().dateFormat(QLocale::LongFormat));
+
   const QFont logFont = LogFont();
   FUi->CommTerminalLB->setFont(logFont);
   FUi->DebugLineTerminalLB->setFont(logFont);
@@ -203,6 +207,7 @@ void TMainForm::ArrangeControls() {
   auto* secondPanel = new QLabel(FUi->MainStatusBar);
   secondPanel->setFixedWidth(kSecondPanelWidth);
   FUi->MainStatusBar->addWidget(secondPanel);
+  ClockTimerTimer();
 
   // The menu bar lies above the client area, as on the installation's
   // original desktop.
