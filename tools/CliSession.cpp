@@ -1,5 +1,6 @@
 #include "CliSession.h"
 
+#include "AtomicFile.h"
 #include "CsvTable.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
@@ -8,8 +9,6 @@
 #include "RS232Channel.h"
 #include "TextUtils.h"
 #include "Win1251.h"
-
-#include <QSaveFile>
 
 #include <cstdio>
 #include <unistd.h>
@@ -67,11 +66,6 @@ void AddItem(TOPVarList& list, const QByteArray& argument) {
   const TextUtils::TSplit value = TextUtils::SplitAtFirst(argument, "=");
   const TextUtils::TSplit name = TextUtils::SplitAtFirst(value.Before, ":");
   list.Add(name.Before, name.After, value.After);
-}
-
-bool SaveBytes(const QString& fileName, const QByteArray& bytes) {
-  QSaveFile file(fileName);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 class TCliSession {
@@ -199,10 +193,10 @@ class TCliSession {
       return 1;
     }
     archive.SetCaptions(captions);
-    const bool saved =
-        FOptions.CsvFile.isEmpty()
-            ? archive.SaveFile(FOptions.OutFile)
-            : SaveBytes(FOptions.CsvFile, ArchiveToCsv(archive, FOptions.CsvSeparator, FOptions.CsvDecimalComma));
+    const bool saved = FOptions.CsvFile.isEmpty()
+                           ? archive.SaveFile(FOptions.OutFile)
+                           : SaveFileAtomically(FOptions.CsvFile,
+                                                ArchiveToCsv(archive, FOptions.CsvSeparator, FOptions.CsvDecimalComma));
     if (!saved) {
       FErr << "qev-cli: cannot write " << (FOptions.CsvFile.isEmpty() ? FOptions.OutFile : FOptions.CsvFile)
            << Qt::endl;

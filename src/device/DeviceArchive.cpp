@@ -1,9 +1,9 @@
 #include "DeviceArchive.h"
 
+#include "AtomicFile.h"
 #include "TextUtils.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <algorithm>
 
@@ -126,16 +126,7 @@ bool TDeviceArchive::LoadFile(const QString& fileName) {
   return LoadFromBytes(bytes);
 }
 
-bool TDeviceArchive::SaveFile(const QString& fileName) const {
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = SaveToBytes();
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
-}
+bool TDeviceArchive::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveToBytes()); }
 
 bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
   const QByteArrayList lines = TextUtils::SplitLines(bytes);

@@ -1,10 +1,10 @@
 #include "RadiationSpectr.h"
 
+#include "AtomicFile.h"
 #include "TextUtils.h"
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <algorithm>
 #include <optional>
@@ -98,16 +98,7 @@ bool TRadiationSpectr::LoadFile(const QString& fileName) {
   return false;
 }
 
-bool TRadiationSpectr::SaveFile(const QString& fileName) const {
-  QSaveFile file(fileName);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray bytes = SaveBinary();
-  if (file.write(bytes) != bytes.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
-}
+bool TRadiationSpectr::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveBinary()); }
 
 bool TRadiationSpectr::LoadBinary(const QByteArray& bytes) {
   if (bytes.size() < kBinarySize) return false;

@@ -1,11 +1,11 @@
 #include "ComSettings.h"
 
+#include "AtomicFile.h"
 #include "StartupPaths.h"
 #include "TextUtils.h"
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -99,16 +99,10 @@ bool TComSettings::LoadFromFile(const QString& fileName) {
 }
 
 bool TComSettings::SaveToFile(const QString& fileName) const {
-  QSaveFile file(FilePath(fileName));
-  if (!file.open(QIODevice::WriteOnly)) return false;
   const TValues values = GetValues();
   QByteArray text;
   for (int i = 0; i < kValueCount; ++i) text += QByteArray(kKeys[i]) + '=' + values[i] + "\r\n";
-  if (file.write(text) != text.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
+  return SaveFileAtomically(FilePath(fileName), text);
 }
 
 TComSettings::TValues TComSettings::GetValues() const {

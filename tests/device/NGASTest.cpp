@@ -1,4 +1,5 @@
 #include "NGAS.h"
+#include "RecordingBar.h"
 #include "ScriptedChannel.h"
 #include "TextUtils.h"
 
@@ -39,19 +40,6 @@ class TFakeInstallation {
     Values[reference] = value;
     return TScriptedChannel::Text(reference + "=" + value + ";");
   }
-};
-
-class TRecordingBar : public TProgressSink {
- public:
-  TRecordingBar(int minimum, int maximum) : FMinimum(minimum), FMaximum(maximum) {}
-  int Minimum() const override { return FMinimum; }
-  int Maximum() const override { return FMaximum; }
-  void SetPosition(int position) override { Positions.push_back(position); }
-  std::vector<int> Positions;
-
- private:
-  int FMinimum;
-  int FMaximum;
 };
 
 class NGASTest : public testing::Test {

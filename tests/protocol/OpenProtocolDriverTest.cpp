@@ -1,5 +1,6 @@
 #include "LogLines.h"
 #include "OpenProtocolDriver.h"
+#include "RecordingBar.h"
 #include "ScriptedChannel.h"
 #include "Win1251.h"
 
@@ -10,19 +11,6 @@
 namespace {
 
 using TReply = TScriptedChannel::TReply;
-
-class TRecordingBar : public TProgressSink {
- public:
-  TRecordingBar(int minimum, int maximum) : FMinimum(minimum), FMaximum(maximum) {}
-  int Minimum() const override { return FMinimum; }
-  int Maximum() const override { return FMaximum; }
-  void SetPosition(int position) override { Positions.push_back(position); }
-  std::vector<int> Positions;
-
- private:
-  int FMinimum;
-  int FMaximum;
-};
 
 // Answers every read request NAME=??; with NAME=<value>; and every write
 // NAME=V; with NAME=V;.
