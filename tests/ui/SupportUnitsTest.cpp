@@ -3,6 +3,7 @@
 #include "ListBoxLog.h"
 #include "Win1251.h"
 
+#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QTemporaryDir>
@@ -83,17 +84,15 @@ TEST(DeviceDataFile, SavesBothLinesWithCrLfAndReadsThemBack) {
   EXPECT_EQ(DeviceDataFile::Load(path), (TDeviceData{25, 7}));
 }
 
-TEST(DeviceDataFile, AFailedSaveLeavesThePreviousFile) {
+TEST(DeviceDataFile, AFailedSaveIsReportedAndLeavesThePreviousFile) {
   QTemporaryDir dir;
   const QString path = dir.filePath(DeviceDataFile::kFileName);
   ASSERT_TRUE(DeviceDataFile::Save(path, {25, 7}));
   EXPECT_FALSE(DeviceDataFile::Save(dir.filePath(QStringLiteral("missing/qev.dtf")), {1, 2}));
-  ASSERT_TRUE(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner));
-  const bool saved = DeviceDataFile::Save(path, {99, 99});
-  QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-  // Root may write anyway; then the new values must be whole.
-  const TDeviceData expected = saved ? TDeviceData{99, 99} : TDeviceData{25, 7};
-  EXPECT_EQ(DeviceDataFile::Load(path), expected);
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.dtf")));
+  EXPECT_FALSE(DeviceDataFile::Save(dir.filePath(QStringLiteral("folder.dtf")), {1, 2}));
+  EXPECT_EQ(DeviceDataFile::Load(path), (TDeviceData{25, 7}));
+  EXPECT_EQ(DeviceDataFile::Load(dir.filePath(QStringLiteral("folder.dtf"))), TDeviceData{});
 }
 
 TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {

@@ -1,9 +1,9 @@
 #include "DeviceDataFile.h"
 
+#include "AtomicFile.h"
 #include "TextUtils.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 #include <optional>
 
@@ -28,15 +28,6 @@ TDeviceData Load(const QString& path) {
   return Parse(file.readAll());
 }
 
-bool Save(const QString& path, const TDeviceData& data) {
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return false;
-  const QByteArray content = Format(data);
-  if (file.write(content) != content.size()) {
-    file.cancelWriting();
-    return false;
-  }
-  return file.commit();
-}
+bool Save(const QString& path, const TDeviceData& data) { return SaveFileAtomically(path, Format(data)); }
 
 }  // namespace DeviceDataFile
