@@ -135,7 +135,8 @@ bool TQtSerialPort::Write(const uint8_t* buffer, uint32_t count, uint32_t& writt
   const qint64 queued = FPort.write(reinterpret_cast<const char*>(buffer), count);
   if (queued < 0) return false;
   while (FPort.bytesToWrite() > 0 && !deadline.hasExpired()) {
-    if (!FPort.waitForBytesWritten(WaitMs(deadline)) && IsLineError(FPort.error())) break;
+    if (!FPort.waitForBytesWritten(SliceMs(deadline)) && IsLineError(FPort.error())) break;
+    Waiting();
   }
   const qint64 unsent = FPort.bytesToWrite() + (count - queued);
   if (unsent > 0) {
@@ -146,6 +147,12 @@ bool TQtSerialPort::Write(const uint8_t* buffer, uint32_t count, uint32_t& writt
   }
   written = count;
   return DrainOutput();
+}
+
+int TQtSerialPort::SliceMs(const QDeadlineTimer& deadline) const {
+  const int ms = WaitMs(deadline);
+  if (!HasWaitCallback()) return ms;
+  return ms < 0 ? kWaitSliceMs : std::min(ms, kWaitSliceMs);
 }
 
 bool TQtSerialPort::DrainOutput() {
@@ -173,7 +180,8 @@ bool TQtSerialPort::Read(uint8_t* buffer, uint32_t size, uint32_t& count,
     const QDeadlineTimer& wait = count > 0 && gap < total ? gap : total;
     if (wait.hasExpired()) return true;
     FPort.clearError();
-    if (!FPort.waitForReadyRead(WaitMs(wait)) && IsLineError(FPort.error())) return false;
+    if (!FPort.waitForReadyRead(SliceMs(wait)) && IsLineError(FPort.error())) return false;
+    Waiting();
   }
 }
 

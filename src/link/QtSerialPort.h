@@ -2,6 +2,7 @@
 
 #include "SerialPort.h"
 
+#include <QDeadlineTimer>
 #include <QSerialPort>
 
 // The production port, on QSerialPort, so that the same code drives a COM
@@ -37,6 +38,9 @@ class TQtSerialPort : public TSerialPort {
   // complete; arrived tells whether anything new was taken.
   bool TakeArrived(uint8_t* buffer, uint32_t size, uint32_t& count, TCommChannel::TExpectedLength expectedLength,
                    bool& arrived);
+  // How long one wait may last: up to the deadline, in slices when a wait
+  // callback is set.
+  int SliceMs(const QDeadlineTimer& deadline) const;
   // Waits until the operating system has sent its own buffer to the line.
   bool DrainOutput();
 

@@ -5,6 +5,7 @@
 #include <QByteArray>
 
 #include <cstdint>
+#include <functional>
 
 // The few serial-port operations the link needs, so that the settings code
 // drives one small interface: the production port on QSerialPort, an
@@ -66,4 +67,19 @@ class TSerialPort {
                     TCommChannel::TExpectedLength expectedLength = nullptr) = 0;
   // Drops what has been received and not yet read.
   virtual bool DiscardInput() = 0;
+
+  // Called every few tens of milliseconds while a read or a write waits for
+  // the line, so that a program can keep its windows painted during a long
+  // wait. It must not use the port.
+  void SetWaitCallback(std::function<void()> callback) { FWaitCallback = std::move(callback); }
+
+ protected:
+  static constexpr int kWaitSliceMs = 50;
+  bool HasWaitCallback() const { return static_cast<bool>(FWaitCallback); }
+  void Waiting() const {
+    if (FWaitCallback) FWaitCallback();
+  }
+
+ private:
+  std::function<void()> FWaitCallback;
 };

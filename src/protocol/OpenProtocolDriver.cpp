@@ -56,7 +56,7 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
       text += kind == TTransaction::Read ? OpenProtocolText::ReadRequest(item) : OpenProtocolText::WriteRequest(item);
     } while (FPackMode == 0 && next < count && text.size() < kPackedRequestLength);
 
-    const std::optional<TPacket> answer = MayGoOn() ? Request(address, text, false) : std::nullopt;
+    const std::optional<TPacket> answer = Request(address, text, false);
     if (!answer) {
       ResetProgress();
       return false;
@@ -84,7 +84,7 @@ bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, ui
     ResetProgress();
     return false;
   };
-  if (FPackMode != 1 || !item || !MayGoOn()) return fail();
+  if (FPackMode != 1 || !item) return fail();
 
   const std::optional<TPacket> countAnswer = Request(address, OpenProtocolText::BlockCountRequest(*item), false);
   if (!countAnswer) return fail();
@@ -95,7 +95,6 @@ bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, ui
   QByteArray collected;
   collected.reserve(kBlockBufferSize);
   for (int block = 1; block <= *blocks; ++block) {
-    if (!MayGoOn()) return fail();
     const std::optional<TPacket> answer = Request(address, OpenProtocolText::BlockRequest(*item, block), true);
     if (!answer) return fail();
     const std::optional<QByteArray> content = OpenProtocolText::AcceptBlockAnswer(*answer, block);
@@ -121,6 +120,7 @@ std::optional<TPacket> TOpenProtocolDriver::Request(uint8_t address, const QByte
     return std::nullopt;
   }
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
+    if (!MayGoOn()) return std::nullopt;
     const TAttempt result = Exchange(*request);
     Log(FCommLog, kRequestPrefix + text);
     LogAttempt(result, blockAnswer);

@@ -283,13 +283,20 @@ TEST_F(DriverTest, StopBetweenRequestsFailsTheTransaction) {
   EXPECT_EQ(FChannel.Written.size(), 1);
   EXPECT_EQ(FComm.Lines().last(), "-- " + Win1251::FromUnicode(QStringLiteral("прервано оператором")));
 
+  // A stop also comes between the attempts of a request.
+  FChannel.Answer = nullptr;
+  calls = 0;
+  FDriver.SetBetweenRequests([&calls] { return ++calls < 2; });
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(FChannel.Written.size(), 2);
+
   struct TFlag : TCancelFlag {
     bool Cancelled() const override { return true; }
   } cancel;
   FDriver.SetBetweenRequests(nullptr);
   FDriver.SetCancelButton(&cancel);
   EXPECT_FALSE(FDriver.ReadVars(1, list));
-  EXPECT_EQ(FChannel.Written.size(), 1);
+  EXPECT_EQ(FChannel.Written.size(), 2);
 }
 
 TEST_F(DriverTest, RequestObserverHearsEveryOutcome) {
