@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QTabWidget>
 
 void MainFormFixture::SetUp() {
   ASSERT_TRUE(FDir.isValid());
@@ -56,12 +57,34 @@ TMainForm& MainFormFixture::Start(std::unique_ptr<TSerialPort> port) {
   return *FForm;
 }
 
+TEmulatorConfig MainFormFixture::EmulatorConfig() {
+  TEmulatorConfig config;
+  config.Clock = [this] {
+    const qint64 stopped = FStoppedClockMs.load();
+    return stopped != 0 ? QDateTime::fromMSecsSinceEpoch(stopped) : QDateTime::currentDateTime();
+  };
+  return config;
+}
+
+TMainForm& MainFormFixture::StartConnected() {
+  WriteComPort();
+  TMainForm& form = Start();
+  form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
+  return form;
+}
+
 QAction* MainFormFixture::Action(const char* name) const { return Child<QAction>(name); }
 
 QByteArrayList MainFormFixture::TakeRequests() {
   const QByteArrayList requests = FEmulator.RequestLog();
   FEmulator.ClearLog();
   return requests;
+}
+
+QStringList MainFormFixture::Names(const QByteArrayList& requests) {
+  QStringList names;
+  for (const QByteArray& request : requests) names << QString::fromLatin1(request.left(request.indexOf('=')));
+  return names;
 }
 
 QByteArray MainFormFixture::Variable(const QByteArray& name) { return FEmulator.Variable(name).value_or("?"); }

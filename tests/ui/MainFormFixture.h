@@ -5,11 +5,14 @@
 #include "PtyEmulatorServer.h"
 #include "ScriptedDialogs.h"
 
+#include <QDateTime>
 #include <QDir>
+#include <QTabWidget>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <memory>
 
 class QAction;
@@ -31,7 +34,13 @@ class MainFormFixture : public testing::Test {
   // The production port unless the test brings its own.
   TMainForm& Start(std::unique_ptr<TSerialPort> port = nullptr);
 
+  // The window against the emulator, every page reachable.
+  TMainForm& StartConnected();
+  void FailEveryRequest() { FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0}); }
+  void AnswerEveryRequest() { FEmulator.SetFaults({}); }
+
   QAction* Action(const char* name) const;
+  QTabWidget* SettingsPages() const { return Child<QTabWidget>("Page1PageControl"); }
   template <typename T>
   T* Child(const char* name) const {
     T* child = FForm->findChild<T*>(QString::fromLatin1(name));
@@ -40,12 +49,21 @@ class MainFormFixture : public testing::Test {
   }
   // The texts of the requests the emulator got since the last call.
   QByteArrayList TakeRequests();
+  // The variable names of requests.
+  static QStringList Names(const QByteArrayList& requests);
   QByteArray Variable(const QByteArray& name);
+  // Stops the emulated controller's clock at a moment, so that its DATETIME
+  // reads back exactly as it was set.
+  void StopEmulatorClock(const QDateTime& at) { FStoppedClockMs = at.toMSecsSinceEpoch(); }
+
+  TEmulatorConfig EmulatorConfig();
 
   // A name of its own: the default one follows the application name, which
   // the window sets to its Cyrillic title.
   QTemporaryDir FDir{QDir::tempPath() + QStringLiteral("/qev-ui-XXXXXX")};
-  TInstallationEmulator FEmulator;
+  // The emulator answers on its own thread and asks its clock there.
+  std::atomic<qint64> FStoppedClockMs{0};
+  TInstallationEmulator FEmulator{EmulatorConfig()};
   std::unique_ptr<TPtyEmulatorServer> FServer;
   TScriptedDialogs FDialogs;
   std::unique_ptr<TMainForm> FForm;

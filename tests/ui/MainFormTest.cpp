@@ -65,29 +65,11 @@ class TBrokenPort : public TSerialPort {
   bool FOpen = false;
 };
 
-QStringList Names(const QByteArrayList& requests) {
-  QStringList names;
-  for (const QByteArray& request : requests) names << QString::fromLatin1(request.left(request.indexOf('=')));
-  return names;
-}
-
 }  // namespace
 
 class MainFormTest : public MainFormFixture {
  protected:
-  // The window against the emulator, every page reachable.
-  TMainForm& StartConnected() {
-    WriteComPort();
-    TMainForm& form = Start();
-    form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
-    return form;
-  }
-
   QTabWidget* MainPages() const { return Child<QTabWidget>("MainPageControl"); }
-  QTabWidget* SettingsPages() const { return Child<QTabWidget>("Page1PageControl"); }
-
-  void FailEveryRequest() { FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0}); }
-  void AnswerEveryRequest() { FEmulator.SetFaults({}); }
 };
 
 TEST_F(MainFormTest, StartsWithoutAnyFileOnDeviceOneWithTheDefaultPages) {
@@ -510,44 +492,6 @@ TEST_F(MainFormTest, NewSerialSettingsAreSavedAndThePortReopened) {
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
   EXPECT_EQ(TakeRequests().size(), 3) << "the reopened port reaches the installation";
-}
-
-TEST_F(MainFormTest, TheTestPageSwitchesTheInstallationIntoTestModeOnlyWhenConfirmed) {
-  TMainForm& form = StartConnected();
-  FDialogs.Answers = {QMessageBox::No};
-  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
-  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
-  QStringList names = Names(TakeRequests());
-  EXPECT_FALSE(names.contains(QStringLiteral("MODE")));
-  EXPECT_EQ(names.first(), QStringLiteral("DATETIME"));
-
-  FDialogs.Answers = {QMessageBox::Yes};
-  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
-  EXPECT_TRUE(form.TestMode());
-  EXPECT_EQ(Variable("MODE"), QByteArray("1"));
-  EXPECT_EQ(TakeRequests().first(), QByteArray("MODE=1;"));
-  EXPECT_FALSE(Action("RequestButton")->isEnabled());
-  EXPECT_FALSE(Action("DispatchButton")->isEnabled());
-  EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
-
-  FDialogs.Answers = {QMessageBox::Yes};
-  SettingsPages()->setCurrentIndex(TMainForm::kNetPage);
-  EXPECT_FALSE(form.TestMode());
-  EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
-  EXPECT_EQ(Names(TakeRequests()),
-            (QStringList{"MODE", "NETADDRESS", "NETBAUDRATE", "ETHERNET", "NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
-  EXPECT_TRUE(Action("RequestButton")->isEnabled());
-}
-
-TEST_F(MainFormTest, ARefusedTestModeIsReportedAndTheCommonPageIsRead) {
-  StartConnected();
-  FailEveryRequest();
-  FDialogs.Answers = {QMessageBox::Yes};
-  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
-  EXPECT_EQ(FDialogs.Texts().at(1), QStringLiteral("Не удалось включить тестовый режим"));
-  EXPECT_EQ(FDialogs.Asked.at(1).Kind, TMessageKind::Error);
-  EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
-  AnswerEveryRequest();
 }
 
 TEST_F(MainFormTest, TheLogContextMenusClearTheirList) {

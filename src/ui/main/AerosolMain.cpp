@@ -26,9 +26,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include <algorithm>
 #include <array>
-#include <limits>
 
 const QString TMainForm::kApplicationTitle = QStringLiteral("КЕВ 1.70");
 
@@ -41,7 +39,8 @@ const QString kExitQuestion = QStringLiteral("Вы действительно х
 constexpr int kToolBarHeight = 26;
 constexpr int kToolButtonWidth = 30;
 constexpr int kClockPanelWidth = 75;
-constexpr int kSecondPanelWidth = 50;
+// Wide enough for "связь" and the time of the last answer.
+constexpr int kLinkPanelWidth = 110;
 constexpr QSize kClientSize(639, 469);
 constexpr int kClockInterval = 1000;
 
@@ -125,14 +124,14 @@ void TMainForm::FormCreate() {
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
   BindPageTexts();
+  ConnectPageControls();
 
   FBusyState = kIdle;
   FTestMode = false;
   FUi->DispatchButton->setEnabled(false);
-  FTestModeRequestTimer.stop();
+  EnableTestModeTimer(false);
 
-  FUi->DevDate->setDate(QDate::currentDate());
-  FUi->DevTime->setTime(QTime::currentTime());
+  SetPickersToPcClock();
 
   SelectMainPage(kSettingsPage);
 
@@ -204,9 +203,10 @@ void TMainForm::ArrangeControls() {
   FClockPanel->setFixedWidth(kClockPanelWidth);
   FClockPanel->setAlignment(Qt::AlignCenter);
   FUi->MainStatusBar->addWidget(FClockPanel);
-  auto* secondPanel = new QLabel(FUi->MainStatusBar);
-  secondPanel->setFixedWidth(kSecondPanelWidth);
-  FUi->MainStatusBar->addWidget(secondPanel);
+  FLinkPanel = new QLabel(FUi->MainStatusBar);
+  FLinkPanel->setObjectName(QStringLiteral("LinkPanel"));
+  FLinkPanel->setFixedWidth(kLinkPanelWidth);
+  FUi->MainStatusBar->addWidget(FLinkPanel);
   ClockTimerTimer();
 
   // The menu bar lies above the client area, as on the installation's
@@ -235,6 +235,7 @@ void TMainForm::CreateDriver() {
     KeepWindowsPainted();
     return true;
   });
+  FDriver->SetRequestFinished([this](bool answered) { RequestFinished(answered); });
 }
 
 void TMainForm::ApplyAccessRights(const QByteArray& access) {
@@ -256,18 +257,6 @@ void TMainForm::SetDeviceNumber(uint8_t number) {
   }
   FNGAS->SetDevAddress(number);
   setWindowTitle(kApplicationTitle + QStringLiteral(" - № ") + QString::number(number));
-}
-
-void TMainForm::SetTestRequestPeriod(int32_t seconds) {
-  FTestRequestPeriod = seconds;
-  const int64_t interval = std::clamp<int64_t>(int64_t{seconds} * 1000, 0, std::numeric_limits<int>::max());
-  FTestModeRequestTimer.setInterval(static_cast<int>(interval));
-}
-
-void TMainForm::StartTestModeTimer() {
-  // A period of 0 means no periodic reads; a Qt timer of interval 0 would
-  // fire without pause instead.
-  if (FTestModeRequestTimer.interval() > 0) FTestModeRequestTimer.start();
 }
 
 void TMainForm::LoadDeviceDataFile() {
@@ -315,14 +304,6 @@ void TMainForm::ToolButton1Click() {
 void TMainForm::ToolButton2Click() {
   if (CurrentMainPage() == kSpectrPage) ExecuteCommand(kCmdSaveSpectrFile);
   if (CurrentMainPage() == kArchivePage) ExecuteCommand(kCmdSaveArchiveFile);
-}
-
-void TMainForm::ClockTimerTimer() {
-  // The long time format of some locales ends in the time zone, which the
-  // narrow panel has no room for.
-  QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-  format.remove(QLatin1Char('t'));
-  FClockPanel->setText(QTime::currentTime().toString(format.trimmed()));
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {

@@ -3,15 +3,20 @@
 #include <QMainWindow>
 #include <QTimer>
 
+#include <array>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace Ui {
 class TMainForm;
 }
+class QDate;
 class QLabel;
+class QRadioButton;
 class QTabWidget;
+class QTime;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
 class TDelayTimeWindow;
@@ -145,6 +150,7 @@ class TMainForm : public QMainWindow {
   void CreateChannel();
   void CreateDriver();
   void ConnectControls();
+  void ConnectPageControls();
   void BindPageTexts();
   void FormClose(QCloseEvent* event);
 
@@ -154,6 +160,23 @@ class TMainForm : public QMainWindow {
   void ToolButton2Click();
   void ClockTimerTimer();
   void TestModeRequestTimerTimer();
+  // Status panel 2: when the installation last answered, or that it did not.
+  void RequestFinished(bool answered);
+
+  // The one change handler of the settings pages: an edit's text goes into
+  // its variable, a few buttons write to the installation at once.
+  void AnyDataChanged(QObject* control);
+  void TestBitClick(int bit);
+
+  static void ShowOnOffState(bool state, QLabel* panel);
+  static void ShowFaultState(bool fault, QLabel* panel);
+  void ShowAlarmIndicator(const QByteArray& value);
+  static QByteArray FormatDeviceDateTime(const QDate& date, const QTime& time);
+  QByteArray ReplaceDatePart(const QByteArray& text, const QDate& date);
+  QByteArray ReplaceTimePart(const QByteArray& text, const QTime& time);
+  QByteArray PickersDateTime() const;
+  void SetPickersToPcClock();
+  void ShowDeviceDateTime(const QByteArray& text);
 
   // The commands of ExecuteCommand.
   void ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)());
@@ -173,8 +196,14 @@ class TMainForm : public QMainWindow {
   int CurrentMainPage() const;
   int CurrentSettingsPage() const;
   int CurrentSpectrPage() const;
+  // The read behind "Прочитать из прибора" on a settings sub-page, if any.
+  static std::optional<uint8_t> SettingsPageReadCommand(int page);
   void ShowTexts(const TTextBindings& bindings);
-  void StartTestModeTimer();
+  std::array<const TTextBindings*, 7> PageTexts() const;
+  // The test-mode poll is enabled while the test mode lasts; a period of 0
+  // keeps it enabled without ticks.
+  void EnableTestModeTimer(bool enabled);
+  void RestartTestModeTimer();
   void Warning(const QString& text);
 
   std::unique_ptr<Ui::TMainForm> FUi;
@@ -184,6 +213,7 @@ class TMainForm : public QMainWindow {
   TEnterDevNumberWindow* FEnterDevNumberWindow = nullptr;
 
   QLabel* FClockPanel = nullptr;
+  QLabel* FLinkPanel = nullptr;
   QWidget* FMainSpectrView = nullptr;
   QWidget* FBkSpectrView = nullptr;
   QWidget* FArchiveView = nullptr;
@@ -203,6 +233,10 @@ class TMainForm : public QMainWindow {
 
   uint8_t FBusyState = kIdle;
   bool FTestMode = false;
+  bool FTestModeTimerEnabled = false;
+  // Refreshes set the controls by program, which fires their change
+  // handlers; while one runs, those handlers leave the variables alone.
+  int FRefreshing = 0;
   int32_t FTestRequestPeriod = 10;
   int32_t FDeviceNumber = 1;
 

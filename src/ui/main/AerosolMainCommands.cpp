@@ -1,17 +1,16 @@
 // The command dispatcher of the main window: every read and write of the
-// installation, the settings dialogs and the page changes that start them.
+// installation, the serial settings and the device number.
 
 #include "AerosolMain.h"
 #include "AerosolMainTexts.h"
 #include "DeviceCatalogue.h"
+#include "DeviceValues.h"
 #include "EnterDevNumber.h"
 #include "InputBlocker.h"
 #include "NGAS.h"
-#include "NGASDelayTime.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
 #include "RS232Channel.h"
-#include "TextUtils.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 #include "ui_AerosolMain.h"
@@ -30,12 +29,6 @@ const QString kCommandFailed = QStringLiteral("Ошибочное действи
 const QString kCounterNotConnected =
     QStringLiteral("Счетчик не подключен к БОП. Просмотр и редактирование его параметров невозможны.");
 const QString kWriteFailed = QStringLiteral("Запись в прибор не удалась. Проверьте связь с прибором.");
-const QString kTestModeQuestion = QStringLiteral(
-    "Переключение прибора в тестовый режим может исказить результаты текущих измерений. Включать тестовый режим?");
-const QString kTestModeFailed = QStringLiteral("Не удалось включить тестовый режим");
-const QString kNormalModeQuestion = QStringLiteral(
-    "Переключение прибора в нормальный режим вызовет перезагрузку контроллера ЛЮГ и может исказить результаты "
-    "текущих измерений. Включать нормальный режим?");
 
 constexpr uint8_t kNoCommand = 0xFF;
 
@@ -63,11 +56,6 @@ TPageCommands SettingsPageCommands(int page) {
     default:
       return {kNoCommand, kNoCommand};
   }
-}
-
-bool TrimmedValueIs(TOPVarList& group, int position, const QByteArray& value) {
-  const TOPVarListItem* item = group.GetItem(position);
-  return item && TextUtils::Trim(item->Value) == value;
 }
 
 }  // namespace
@@ -170,6 +158,12 @@ void TMainForm::ExecuteCommand(uint8_t command) {
   }
 }
 
+std::optional<uint8_t> TMainForm::SettingsPageReadCommand(int page) {
+  const uint8_t command = SettingsPageCommands(page).Read;
+  if (command == kNoCommand) return std::nullopt;
+  return command;
+}
+
 void TMainForm::RequestButtonClick() {
   switch (CurrentMainPage()) {
     case kSettingsPage: {
@@ -223,20 +217,13 @@ void TMainForm::ReadCounterCommand() {
   FUi->DispatchButton->setEnabled(
       ExchangeWithWaitWindow(QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter));
   // A counter that is not connected reports its first coefficient as 0.
-  if (TrimmedValueIs(FNGAS->CounterVarList(), CounterVar::MAINENERGYA, "0")) {
+  if (DeviceValues::IsCounterNotConnected(FNGAS->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {
     FDialogs.Message(TMessageKind::Information, kCounterNotConnected, QMessageBox::Ok);
     SelectSettingsPage(kCommonPage);
     Page1PageControlChange();
   } else {
     RefreshCounterPage();
   }
-  FBusyState = kIdle;
-}
-
-void TMainForm::ReadTestCommand() {
-  FBusyState = kReading;
-  Exchange(&TNGAS::ReadTest);
-  RefreshTestPage();
   FBusyState = kIdle;
 }
 
@@ -251,67 +238,6 @@ void TMainForm::WriteGroupCommand(const QString& caption, bool (TNGAS::*write)()
   FBusyState = kIdle;
 }
 
-void TMainForm::SwitchTestModeCommand() {
-  TOPVarListItem* mode = FNGAS->ModeVarList().GetItem(ModeVar::MODE);
-  if (!FTestMode) {
-    mode->Value = "1";
-    if (Exchange(&TNGAS::WriteMode) && TrimmedValueIs(FNGAS->ModeVarList(), ModeVar::MODE, "1")) {
-      FUi->DispatchButton->setEnabled(false);
-      FUi->RequestButton->setEnabled(false);
-      ExecuteCommand(kCmdReadTest);
-      StartTestModeTimer();
-      FTestMode = true;
-    }
-    return;
-  }
-  FTestModeRequestTimer.stop();
-  mode->Value = "0";
-  if (Exchange(&TNGAS::WriteMode) && TrimmedValueIs(FNGAS->ModeVarList(), ModeVar::MODE, "0")) {
-    FTestMode = false;
-    FUi->RequestButton->setEnabled(true);
-    FUi->DispatchButton->setEnabled(true);
-    RequestButtonClick();
-  }
-}
-
-void TMainForm::SetTestMode(bool on) {
-  if (on != FTestMode) ExecuteCommand(kCmdSwitchTestMode);
-}
-
-void TMainForm::Page1PageControlChange() {
-  repaint();
-  const int page = CurrentSettingsPage();
-  const auto ask = [this](const QString& question) {
-    return FDialogs.Message(TMessageKind::Confirmation, question, QMessageBox::Yes | QMessageBox::No) ==
-           QMessageBox::Yes;
-  };
-  if (page == kTestPage) {
-    if (ask(kTestModeQuestion)) {
-      SetTestMode(true);
-      if (FTestMode) return;
-      FDialogs.Message(TMessageKind::Error, kTestModeFailed, QMessageBox::Yes);
-    }
-    SelectSettingsPage(kCommonPage);
-    Page1PageControlChange();
-    return;
-  }
-  if (FTestMode) {
-    if (ask(kNormalModeQuestion)) {
-      SetTestMode(false);
-    } else {
-      SelectSettingsPage(kTestPage);
-      Page1PageControlChange();
-    }
-  }
-  const uint8_t read = SettingsPageCommands(page).Read;
-  if (!FTestMode && read != kNoCommand) ExecuteCommand(read);
-}
-
-void TMainForm::TestModeRequestTimerTimer() {
-  if (ExchangeRunning()) return;
-  ExecuteCommand(kCmdReadTest);
-}
-
 void TMainForm::SerialSettingsCommand() {
   if (!FChannel->Configure()) return;
   FChannel->SaveSettings(kComPortFile);
@@ -319,16 +245,6 @@ void TMainForm::SerialSettingsCommand() {
   if (!FChannel->Open()) Warning(kPortUnavailable);
   FDriver->SetChannel(FChannel.get());
   FNGAS->SetDriver(FDriver.get());
-}
-
-void TMainForm::TestPeriodCommand() {
-  if (!FDelayTimeWindow) return;
-  FDelayTimeWindow->SetValue(FTestRequestPeriod);
-  if (FDialogs.RunModal(*FDelayTimeWindow) != QDialog::Accepted) return;
-  const int period = FDelayTimeWindow->GetValue();
-  if (period == -1) return;
-  SetTestRequestPeriod(period);
-  SaveDeviceDataFile();
 }
 
 void TMainForm::DeviceNumberCommand() {

@@ -1,14 +1,82 @@
-// The settings sub-pages as the refreshes fill them: every panel and edit
-// that shows a variable's text exactly as the installation sent it.
+// The settings sub-pages: which control shows which variable, the refreshes
+// that fill the controls after every exchange, and the one change handler
+// that puts the operator's edits back into the variables or writes at once.
 
 #include "AerosolMain.h"
 #include "DeviceCatalogue.h"
+#include "DeviceValues.h"
 #include "NGAS.h"
+#include "TextUtils.h"
 #include "Win1251.h"
+#include "WireTextValidator.h"
 #include "ui_AerosolMain.h"
 
+#include <QColor>
+#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
+#include <QRadioButton>
+#include <QTime>
+
+#include <array>
+
+namespace {
+
+using DeviceValues::TAlarmColour;
+using DeviceValues::TStatusFault;
+
+const QColor kOnColour(255, 0, 0);
+const QColor kOffColour(128, 128, 128);
+const QColor kOkColour(0, 255, 0);
+const QColor kFaultColour(255, 0, 0);
+
+// The lamps of the alarm block: the lit one bright, the others dark.
+const QColor kRedLit(255, 0, 0);
+const QColor kRedDark(128, 0, 0);
+const QColor kYellowLit(255, 255, 0);
+const QColor kYellowDark(128, 128, 0);
+const QColor kGreenLit(0, 255, 0);
+const QColor kGreenDark(0, 128, 0);
+
+void Paint(QLabel* panel, const QColor& colour) {
+  QPalette palette = panel->palette();
+  palette.setColor(QPalette::Window, colour);
+  panel->setPalette(palette);
+}
+
+// A group of two choices, "Вкл" and "Выкл"; a value the installation does
+// not define selects neither.
+void ShowChoice(QRadioButton* on, QRadioButton* off, std::optional<bool> state) {
+  if (state) {
+    (*state ? on : off)->setChecked(true);
+    return;
+  }
+  // Exclusive buttons cannot be cleared all at once while they stay exclusive.
+  for (QRadioButton* button : {on, off}) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+  }
+}
+
+QByteArray ValueAt(const TOPVarList& group, int position) {
+  const TOPVarListItem* item = group.GetItem(position);
+  return item ? item->Value : QByteArray();
+}
+
+class TRefreshScope {
+ public:
+  explicit TRefreshScope(int& depth) : FDepth(depth) { ++FDepth; }
+  ~TRefreshScope() { --FDepth; }
+  TRefreshScope(const TRefreshScope&) = delete;
+  TRefreshScope& operator=(const TRefreshScope&) = delete;
+
+ private:
+  int& FDepth;
+};
+
+}  // namespace
 
 void TMainForm::BindPageTexts() {
   Ui::TMainForm& ui = *FUi;
@@ -70,6 +138,156 @@ void TMainForm::BindPageTexts() {
   };
 }
 
+std::array<const TMainForm::TTextBindings*, 7> TMainForm::PageTexts() const {
+  return {&FCommonTexts, &FMeasureTexts, &FCounterTexts, &FPumpTexts, &FTestTexts, &FServiceTexts, &FNetTexts};
+}
+
+void TMainForm::ConnectPageControls() {
+  Ui::TMainForm& ui = *FUi;
+  const auto changes = [this](QObject* control) { return [this, control] { AnyDataChanged(control); }; };
+
+  for (const TTextBindings* bindings : PageTexts()) {
+    for (const TTextBinding& binding : *bindings) {
+      auto* edit = qobject_cast<QLineEdit*>(binding.Control);
+      if (!edit) continue;
+      edit->setValidator(new TWireTextValidator(edit));
+      connect(edit, &QLineEdit::textChanged, this, changes(edit));
+    }
+  }
+
+  for (QAbstractButton* button :
+       std::initializer_list<QAbstractButton*>{ui.SireneBtn, ui.BASIndRB1, ui.BASIndRB2, ui.BASIndRB3, ui.SynchroBtn,
+                                               ui.PumpBtn, ui.TapeBtn, ui.ActCalculateBtn})
+    connect(button, &QAbstractButton::clicked, this, changes(button));
+  // A radio group answers as a whole: the handler looks at which item is
+  // selected now.
+  const auto group = [&](QWidget* radioGroup, QRadioButton* on, QRadioButton* off) {
+    connect(on, &QAbstractButton::clicked, this, changes(radioGroup));
+    connect(off, &QAbstractButton::clicked, this, changes(radioGroup));
+  };
+  group(ui.DryContactIN, ui.DryContactINOn, ui.DryContactINOff);
+  group(ui.DryContactOUT, ui.DryContactOUTOn, ui.DryContactOUTOff);
+  group(ui.EthernetMode, ui.EthernetModeOn, ui.EthernetModeOff);
+
+  connect(ui.DevDate, &QDateEdit::dateChanged, this, changes(ui.DevDate));
+  connect(ui.DevTime, &QTimeEdit::timeChanged, this, changes(ui.DevTime));
+}
+
+void TMainForm::AnyDataChanged(QObject* control) {
+  if (!FNGAS || FRefreshing > 0) return;
+  Ui::TMainForm& ui = *FUi;
+
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    for (const TTextBindings* bindings : PageTexts()) {
+      for (const TTextBinding& binding : *bindings) {
+        if (binding.Control != edit) continue;
+        if (TOPVarListItem* item = binding.Group->GetItem(binding.Position))
+          item->Value = Win1251::FromUnicode(edit->text());
+        return;
+      }
+    }
+    return;
+  }
+
+  TOPVarListItem* dateTime = FNGAS->CommonVarList().GetItem(CommonVar::DATETIME);
+  TOPVarListItem* sirene = FNGAS->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE);
+  TOPVarListItem* indicator = FNGAS->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR);
+  const auto selectColour = [&](TAlarmColour colour) {
+    const QByteArray value = DeviceValues::AlarmColourValue(colour);
+    if (TextUtils::Trim(indicator->Value) != value) indicator->Value = value;
+    ExecuteCommand(kCmdWriteAlarmBlock);
+  };
+
+  if (control == ui.SireneBtn) {
+    sirene->Value = DeviceValues::ToggleSirene(sirene->Value);
+    ExecuteCommand(kCmdWriteAlarmBlock);
+  } else if (control == ui.BASIndRB1) {
+    selectColour(TAlarmColour::Red);
+  } else if (control == ui.BASIndRB2) {
+    selectColour(TAlarmColour::Yellow);
+  } else if (control == ui.BASIndRB3) {
+    selectColour(TAlarmColour::Green);
+  } else if (control == ui.DryContactIN) {
+    // The input contact is the installation's to report, not the
+    // operator's to set.
+    RefreshCommonPage();
+  } else if (control == ui.DryContactOUT) {
+    FNGAS->CommonVarList().GetItem(CommonVar::DRYCONTACTOUT)->Value =
+        DeviceValues::OnOffValue(ui.DryContactOUTOn->isChecked());
+    ExecuteCommand(kCmdWriteCommon);
+  } else if (control == ui.EthernetMode) {
+    FNGAS->NetVarList().GetItem(NetVar::ETHERNET)->Value = DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
+  } else if (control == ui.DevDate) {
+    dateTime->Value = ReplaceDatePart(dateTime->Value, ui.DevDate->date());
+  } else if (control == ui.DevTime) {
+    dateTime->Value = ReplaceTimePart(dateTime->Value, ui.DevTime->time());
+  } else if (control == ui.SynchroBtn) {
+    SetPickersToPcClock();
+    dateTime->Value = PickersDateTime();
+    ExecuteCommand(kCmdWriteCommon);
+    RefreshCommonPage();
+  } else if (control == ui.PumpBtn) {
+    TestBitClick(DeviceValues::kTestPump);
+  } else if (control == ui.TapeBtn) {
+    TestBitClick(DeviceValues::kTestTape);
+  } else if (control == ui.ActCalculateBtn) {
+    TestBitClick(DeviceValues::kTestActivity);
+  }
+}
+
+void TMainForm::ShowOnOffState(bool state, QLabel* panel) {
+  Paint(panel, state ? kOnColour : kOffColour);
+  panel->setText(state ? QStringLiteral("ВКЛ") : QStringLiteral("ВЫКЛ"));
+}
+
+void TMainForm::ShowFaultState(bool fault, QLabel* panel) {
+  Paint(panel, fault ? kFaultColour : kOkColour);
+  panel->setText(fault ? QStringLiteral("СБОЙ") : QStringLiteral("OK"));
+}
+
+void TMainForm::ShowAlarmIndicator(const QByteArray& value) {
+  Ui::TMainForm& ui = *FUi;
+  const TAlarmColour colour = DeviceValues::AlarmColour(value);
+  Paint(ui.RedPanel, colour == TAlarmColour::Red ? kRedLit : kRedDark);
+  Paint(ui.YellowPanel, colour == TAlarmColour::Yellow ? kYellowLit : kYellowDark);
+  Paint(ui.GreenPanel, colour == TAlarmColour::Green ? kGreenLit : kGreenDark);
+  QRadioButton* button = colour == TAlarmColour::Red      ? ui.BASIndRB1
+                         : colour == TAlarmColour::Yellow ? ui.BASIndRB2
+                                                          : ui.BASIndRB3;
+  if (!button->isChecked()) button->setChecked(true);
+}
+
+QByteArray TMainForm::FormatDeviceDateTime(const QDate& date, const QTime& time) {
+  return DeviceValues::FormatDeviceDateTime(date, time);
+}
+
+QByteArray TMainForm::PickersDateTime() const {
+  return FormatDeviceDateTime(FUi->DevDate->date(), FUi->DevTime->time());
+}
+
+// An installation that has not been read yet has no DATETIME to change a
+// part of: the text is first made whole from both pickers.
+QByteArray TMainForm::ReplaceDatePart(const QByteArray& text, const QDate& date) {
+  return DeviceValues::ReplaceDatePart(TextUtils::Trim(text).isEmpty() ? PickersDateTime() : text, date);
+}
+
+QByteArray TMainForm::ReplaceTimePart(const QByteArray& text, const QTime& time) {
+  return DeviceValues::ReplaceTimePart(TextUtils::Trim(text).isEmpty() ? PickersDateTime() : text, time);
+}
+
+void TMainForm::ShowDeviceDateTime(const QByteArray& text) {
+  const DeviceValues::TDeviceDateTime shown = DeviceValues::ParseDeviceDateTime(text);
+  if (shown.Date) FUi->DevDate->setDate(*shown.Date);
+  if (shown.Time) FUi->DevTime->setTime(*shown.Time);
+}
+
+void TMainForm::SetPickersToPcClock() {
+  const TRefreshScope refreshing(FRefreshing);
+  const QDateTime now = QDateTime::currentDateTime();
+  FUi->DevDate->setDate(now.date());
+  FUi->DevTime->setTime(now.time());
+}
+
 void TMainForm::ShowTexts(const TTextBindings& bindings) {
   for (const TTextBinding& binding : bindings) {
     const TOPVarListItem* item = binding.Group->GetItem(binding.Position);
@@ -80,29 +298,71 @@ void TMainForm::ShowTexts(const TTextBindings& bindings) {
 }
 
 void TMainForm::RefreshCommonPage() {
-  if (FNGAS) ShowTexts(FCommonTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  Ui::TMainForm& ui = *FUi;
+  const TOPVarList& common = FNGAS->CommonVarList();
+  const TOPVarList& alarm = FNGAS->AlarmBlockVarList();
+  ShowTexts(FCommonTexts);
+  ShowOnOffState(DeviceValues::IsSireneOn(ValueAt(alarm, AlarmBlockVar::BAS_SIRENE)), ui.SireneOnOffPanel);
+  ShowAlarmIndicator(ValueAt(alarm, AlarmBlockVar::BAS_INDICATOR));
+  ShowChoice(ui.DryContactINOn, ui.DryContactINOff, DeviceValues::OnOffState(ValueAt(common, CommonVar::DRYCONTACTIN)));
+  ShowChoice(ui.DryContactOUTOn, ui.DryContactOUTOff,
+             DeviceValues::OnOffState(ValueAt(common, CommonVar::DRYCONTACTOUT)));
+  ShowDeviceDateTime(ValueAt(common, CommonVar::DATETIME));
 }
 
 void TMainForm::RefreshMeasurePage() {
-  if (FNGAS) ShowTexts(FMeasureTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  Ui::TMainForm& ui = *FUi;
+  const TOPVarList& measure = FNGAS->MeasureVarList();
+  ShowTexts(FMeasureTexts);
+  const QByteArray status = ValueAt(measure, MeasureVar::STATUS);
+  const std::array<QLabel*, DeviceValues::kStatusFaultCount> faults = {
+      ui.StatusPanel1, ui.StatusPanel2, ui.StatusPanel3, ui.StatusPanel4, ui.StatusPanel5, ui.StatusPanel6};
+  for (int unit = 0; unit < DeviceValues::kStatusFaultCount; ++unit)
+    ShowFaultState(DeviceValues::IsFault(status, static_cast<TStatusFault>(unit)), faults.at(unit));
+  ShowOnOffState(DeviceValues::IsOn(ValueAt(measure, MeasureVar::ALPHAALARM1ON)), ui.Alarm1On1);
+  ShowOnOffState(DeviceValues::IsOn(ValueAt(measure, MeasureVar::ALPHAALARM2ON)), ui.Alarm2On1);
+  ShowOnOffState(DeviceValues::IsOn(ValueAt(measure, MeasureVar::BETAALARM1ON)), ui.Alarm1On2);
+  ShowOnOffState(DeviceValues::IsOn(ValueAt(measure, MeasureVar::BETAALARM2ON)), ui.Alarm2On2);
 }
 
 void TMainForm::RefreshCounterPage() {
-  if (FNGAS) ShowTexts(FCounterTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  ShowTexts(FCounterTexts);
 }
 
 void TMainForm::RefreshPumpPage() {
-  if (FNGAS) ShowTexts(FPumpTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  ShowTexts(FPumpTexts);
 }
 
 void TMainForm::RefreshTestPage() {
-  if (FNGAS) ShowTexts(FTestTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  Ui::TMainForm& ui = *FUi;
+  ShowTexts(FTestTexts);
+  const QByteArray test = ValueAt(FNGAS->TestVarList(), TestVar::TEST);
+  ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestPump), ui.PumpOnOffPanel);
+  ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestTape), ui.TapeOnOffPanel);
+  ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestActivity), ui.ActCalculateOnOffPanel);
 }
 
 void TMainForm::RefreshServicePage() {
-  if (FNGAS) ShowTexts(FServiceTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  ShowTexts(FServiceTexts);
 }
 
 void TMainForm::RefreshNetPage() {
-  if (FNGAS) ShowTexts(FNetTexts);
+  if (!FNGAS) return;
+  const TRefreshScope refreshing(FRefreshing);
+  Ui::TMainForm& ui = *FUi;
+  ShowTexts(FNetTexts);
+  ShowChoice(ui.EthernetModeOn, ui.EthernetModeOff,
+             DeviceValues::OnOffState(ValueAt(FNGAS->NetVarList(), NetVar::ETHERNET)));
 }
