@@ -22,6 +22,7 @@
 #include <QTest>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -47,6 +48,17 @@ int main(int argc, char* argv[]) {
   QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qev-shots-XXXXXX"));
   InitStartupPaths(dir.filePath(QStringLiteral("qev")), dir.path());
   TInstallationEmulator emulator;
+  // Values that light the indicators, so that their colours can be judged.
+  const std::pair<const char*, const char*> shown[] = {{"DATETIME", "07/03/2005 14.05.09"},
+                                                       {"BAS_SIRENE", "1"},
+                                                       {"BAS_INDICATOR", "1"},
+                                                       {"DRYCONTACTIN", "1"},
+                                                       {"STATUS", "33"},
+                                                       {"ALPHAALARM1", "5"},
+                                                       {"ETHERNET", "1"},
+                                                       {"NETADDRESS", "12"},
+                                                       {"NETBAUDRATE", "19200"}};
+  for (const auto& [name, value] : shown) emulator.SetVariable(name, value);
   TPtyEmulatorServer server(emulator);
   if (!server.Start()) return 1;
   QFile config(dir.filePath(QStringLiteral("commport.cfg")));
@@ -65,9 +77,18 @@ int main(int argc, char* argv[]) {
     form.show();
     auto* settings = form.findChild<QTabWidget*>(QStringLiteral("Page1PageControl"));
     const char* pages[] = {"common", "measure", "counter", "pump", "test", "service", "net"};
+    // Each sub-page as the operator reaches it: selecting it reads it, and
+    // the test page enters the test mode (the scripted questions answer
+    // Yes).
     for (int page = 0; page < settings->count(); ++page) {
-      form.SelectSettingsPage(page);
-      form.RequestButtonClick();
+      if (page == settings->currentIndex())
+        form.RequestButtonClick();
+      else
+        settings->setCurrentIndex(page);
+      if (page == TMainForm::kTestPage) {
+        emulator.SetVariable("TEST", "129");
+        form.ExecuteCommand(TMainForm::kCmdReadTest);
+      }
       written += Save(&form, folder, QStringLiteral("main-%1-%2").arg(page + 1).arg(QString::fromLatin1(pages[page])));
     }
     // On a real (or virtual X) screen, also the screen as a person sees it,

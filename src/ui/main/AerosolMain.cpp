@@ -206,6 +206,7 @@ void TMainForm::ArrangeControls() {
   FLinkPanel = new QLabel(FUi->MainStatusBar);
   FLinkPanel->setObjectName(QStringLiteral("LinkPanel"));
   FLinkPanel->setFixedWidth(kLinkPanelWidth);
+  FLinkPanel->setAlignment(Qt::AlignCenter);
   FUi->MainStatusBar->addWidget(FLinkPanel);
   ClockTimerTimer();
 
