@@ -358,6 +358,23 @@ TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
   EXPECT_EQ(TakeRequests(), kMeasureReads) << "the button works again after the exchange";
 }
 
+TEST_F(MainFormTest, TheWindowIsKeptPaintedWhileAReadWaitsForASilentLine) {
+  TMainForm& form = StartConnected();
+  form.show();
+  form.Channel()->Settings().SetLatencyPeriod("Approximately 0.75 second");
+  form.Channel()->Close();
+  ASSERT_TRUE(form.Channel()->Open());
+  FailEveryRequest();
+  int ticks = 0;
+  QTimer ticker;
+  QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
+  ticker.start(20);
+  form.ExecuteCommand(TMainForm::kCmdReadMeasure);
+  // Three attempts of about 0.8 s each: a window that only got its events
+  // between the attempts would see three ticks at most.
+  EXPECT_GE(ticks, 10);
+}
+
 TEST_F(MainFormTest, AnExceptionLeavingACommandIsShownAndTheWindowGoesOn) {
   WriteComPort();
   TMainForm& form = Start(std::make_unique<TBrokenPort>());

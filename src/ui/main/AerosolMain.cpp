@@ -221,6 +221,8 @@ void TMainForm::CreateChannel() {
   FComSettingsEditor = std::make_unique<TComSettingsDialogEditor>(*FComPropertiesDialog, FDialogs);
   FChannel = std::make_unique<TRS232Channel>(std::move(FPort));
   FChannel->SetEditor(FComSettingsEditor.get());
+  // A long latency setting can hold one read for many seconds.
+  FChannel->SetWaitCallback([this] { KeepWindowsPainted(); });
   FChannel->LoadSettings(kComPortFile);
   if (!FChannel->Open()) Warning(kPortUnavailable);
 }
