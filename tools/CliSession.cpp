@@ -193,10 +193,11 @@ class TCliSession {
       return 1;
     }
     archive.SetCaptions(captions);
-    const bool saved = FOptions.CsvFile.isEmpty()
-                           ? archive.SaveFile(FOptions.OutFile)
-                           : SaveFileAtomically(FOptions.CsvFile,
-                                                ArchiveToCsv(archive, FOptions.CsvSeparator, FOptions.CsvDecimalComma));
+    const bool saved =
+        FOptions.CsvFile.isEmpty()
+            ? archive.SaveFile(FOptions.OutFile)
+            : SaveFileAtomically(FOptions.CsvFile,
+                                 ArchiveToCsv(archive, {FOptions.CsvSeparator, FOptions.CsvDecimalComma}));
     if (!saved) {
       FErr << "qev-cli: cannot write " << (FOptions.CsvFile.isEmpty() ? FOptions.OutFile : FOptions.CsvFile)
            << Qt::endl;

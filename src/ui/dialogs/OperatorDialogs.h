@@ -17,7 +17,8 @@ class TOperatorDialogs {
 
   struct TFileRequest {
     QString Filter;         // Qt filter text, e.g. "Spectra (*.spc);;All files (*.*)"
-    QString DefaultSuffix;  // appended when the operator types a name without one, no dot
+    QString DefaultSuffix;  // appended when the operator types a name without one, no dot;
+                            // the extension of the filter chosen takes its place
   };
 
   virtual ~TOperatorDialogs() = default;

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QFileDialog>
+#include <QRegularExpression>
 
 namespace {
 
@@ -20,12 +21,26 @@ QMessageBox::Icon IconOf(TOperatorDialogs::TMessageKind kind) {
   return QMessageBox::NoIcon;
 }
 
+// The extension of a filter's first pattern ("Таблица CSV (*.csv)" gives
+// "csv"); empty for a pattern of any extension.
+QString FilterSuffix(const QString& filter) {
+  static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9_]+)"));
+  const QRegularExpressionMatch match = pattern.match(filter);
+  return match.hasMatch() ? match.captured(1) : QString();
+}
+
 QString RunFileDialog(const TOperatorDialogs::TFileRequest& request, QFileDialog::AcceptMode mode) {
   QFileDialog dialog(QApplication::activeWindow());
   dialog.setAcceptMode(mode);
   dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
   dialog.setNameFilter(request.Filter);
   dialog.setDefaultSuffix(request.DefaultSuffix);
+  // A name typed without an extension takes the one of the filter chosen,
+  // so that the file's extension tells the format it is written in.
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request](const QString& filter) {
+    const QString suffix = FilterSuffix(filter);
+    dialog.setDefaultSuffix(suffix.isEmpty() ? request.DefaultSuffix : suffix);
+  });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().first();
 }

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+
+class QLocale;
+class TDeviceArchive;
+class TRadiationSpectr;
+
+// How a CSV table is laid out for the spreadsheet that will open it.
+struct TCsvFormat {
+  char Separator = ',';
+  // Plain decimal numbers ("12.5", "-3.1E-5") are written with a comma, as
+  // spreadsheets set to a comma decimal mark expect; other texts (dates
+  // among them) stay as they are.
+  bool DecimalComma = false;
+
+  // The form a spreadsheet under this locale opens directly: its decimal
+  // mark, and ";" between the fields where that mark is a comma.
+  static TCsvFormat ForLocale(const QLocale& locale);
+};
+
+// Tables as CSV for spreadsheets (RFC 4180): a header row, one row per
+// record, fields quoted when they hold the separator, a quote or a line
+// break, lines ended by CR LF, UTF-8 behind a byte-order mark (without it a
+// spreadsheet on Windows takes the text for the ANSI code page).
+//
+// An archive: the column names, then the records. Empty without columns.
+QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format);
+// A spectrum: channel, energy (A × channel + B) and count for each of the
+// 1024 channels.
+QByteArray SpectrToCsv(const TRadiationSpectr& spectr, const TCsvFormat& format);
