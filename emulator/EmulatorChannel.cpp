@@ -12,12 +12,15 @@ bool TEmulatorChannel::Write(const uint8_t* buffer, uint32_t& count) {
     count = 0;
     return false;
   }
+  // Whatever was late arrives while the next request is on its way, ahead
+  // of that request's answer, and after the driver dropped stale input.
+  for (const QByteArray& late : FLate) FInput += late;
+  FLate.clear();
   FAssembler.Append(QByteArray(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count)));
   while (const auto frame = FAssembler.TakeFrame()) {
     const TEmulatorAnswer answer = FEmulator.HandleFrame(*frame);
     if (answer.Bytes.isEmpty()) continue;
-    // An answer cannot overtake one that is still on its way.
-    if (answer.DelayMs > 0 || !FLate.empty())
+    if (answer.DelayMs > 0)
       FLate.push_back(answer.Bytes);
     else
       FInput += answer.Bytes;
@@ -38,9 +41,6 @@ bool TEmulatorChannel::Read(uint8_t* buffer, uint32_t size, uint32_t& count, TEx
   std::memcpy(buffer, FInput.constData(), take);
   FInput.remove(0, take);
   count = take;
-  // Whatever was late has arrived by the time this read gave up waiting.
-  for (const QByteArray& late : FLate) FInput += late;
-  FLate.clear();
   return true;
 }
 

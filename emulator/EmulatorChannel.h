@@ -16,9 +16,9 @@ class TInstallationEmulator;
 // bytes that are waiting. When nothing is waiting the read comes back at
 // once with 0 bytes, as a silent line does after its time-outs.
 //
-// A late answer misses the read that follows its request and arrives just
-// after it, so it is waiting for whatever comes next: DiscardInput drops it,
-// the next read returns it in place of the answer to the next request.
+// A late answer misses the read that follows its request and arrives while
+// the next request is on its way: DiscardInput before that request cannot
+// drop it, and the next read returns it in place of the answer asked for.
 class TEmulatorChannel : public TCommChannel {
  public:
   // The emulator is borrowed and must outlive the channel.

@@ -9,6 +9,7 @@ const std::pair<TFaultKind, const char*> kNames[] = {
     {TFaultKind::BadCRC, "bad-crc"},      {TFaultKind::WrongAddress, "wrong-address"},
     {TFaultKind::Short, "short"},         {TFaultKind::Late, "late"},
     {TFaultKind::Malformed, "malformed"}, {TFaultKind::WrongBlock, "wrong-block"},
+    {TFaultKind::Behind, "behind"},
 };
 
 }  // namespace

@@ -16,6 +16,7 @@ enum class TFaultKind {
   Late,          // the answer comes after a delay
   Malformed,     // the answer's items lose their "=" (block answers their kind)
   WrongBlock,    // a block answer carries the next block's number
+  Behind,        // the answer to the previous request comes instead
 };
 
 // Which requests a fault hits. Requests are counted from the moment the plan
@@ -39,7 +40,7 @@ class TEmulatorFaults {
   int Applied() const { return FApplied; }
 
   // The names the command line uses: no-answer, bad-crc, wrong-address,
-  // short, late, malformed, wrong-block (and none).
+  // short, late, malformed, wrong-block, behind (and none).
   static std::optional<TFaultKind> Parse(const QByteArray& name);
   static QByteArray Name(TFaultKind kind);
   static QByteArrayList Names();

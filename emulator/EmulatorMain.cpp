@@ -96,7 +96,10 @@ int main(int argc, char* argv[]) {
       {"records", "Number of archive records (default 500).", "n", "500"},
       {"block-size", "Spectrum bytes per block answer, 17 to 253 (default 253).", "n", "253"},
       {"status", "STATUS fault bits to report (default 0).", "bits", "0"},
-      {"fault", "Misbehave: no-answer, bad-crc, wrong-address, short, late, malformed, wrong-block.", "kind"},
+      {"fault",
+       "Misbehave: no-answer, bad-crc, wrong-address, short, late, malformed, wrong-block, "
+       "behind (the answer to the previous request comes instead).",
+       "kind"},
       {"fault-every", "Apply the fault to every n-th request.", "n"},
       {"fault-next", "Apply the fault to the next k requests.", "k"},
       {"late-ms", "Delay of a late answer in ms (default 500).", "ms", "500"},

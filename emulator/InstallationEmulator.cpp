@@ -63,7 +63,16 @@ TEmulatorAnswer TInstallationEmulator::HandleFrame(const QByteArray& frame) {
   const bool blockRequest = !items.empty() && items.front().Kind == TItemKind::Block;
   result.Fault = FFaults.Take(blockRequest);
   result.Outcome = TEmulatorAnswer::TOutcome::Answered;
+  const TPacket sound = answer;
   ApplyFault(result.Fault, blockAnswer, answer, result);
+  if (result.Fault == TFaultKind::Behind) {
+    // The controller sends what it had ready for the previous request; the
+    // very first request goes unanswered.
+    result.AnswerText = FPreviousAnswer ? OpenProtocolText::PacketText(*FPreviousAnswer) : QByteArray();
+    result.Bytes = FPreviousAnswer ? OpenProtocolFrame::BuildFrame(*FPreviousAnswer) : QByteArray();
+    if (!FPreviousAnswer) result.Outcome = TEmulatorAnswer::TOutcome::Silent;
+  }
+  FPreviousAnswer = sound;
   return result;
 }
 

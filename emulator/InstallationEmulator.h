@@ -122,4 +122,5 @@ class TInstallationEmulator {
   TEmulatorFaults FFaults;
   int FRequestCount = 0;
   QByteArrayList FRequestLog;
+  std::optional<OpenProtocolFrame::TPacket> FPreviousAnswer;
 };

@@ -104,6 +104,13 @@ bool TNGAS::ReadCommon() {
 }
 
 bool TNGAS::WriteCommonAll() {
+  // One step for the operator: a value the line cannot carry in either
+  // group keeps both groups from being sent.
+  try {
+    if (!Driver().CanWrite(FCommonVarList) || !Driver().CanWrite(FAlarmBlockVarList)) return false;
+  } catch (const ENGASError&) {
+    return false;
+  }
   const bool common = WriteGroup(FCommonVarList);
   const bool alarmBlock = WriteGroup(FAlarmBlockVarList);
   return common && alarmBlock;
@@ -173,6 +180,9 @@ bool TNGAS::ReadArchive(int step, int first, int last, const TOPVarList& templ) 
     if (first > FArchSize) first = FArchSize;
     if (last < first) last = first;
     if (last > FArchSize) last = FArchSize;
+    // Record numbers start at 1: an installation without records has an
+    // empty archive, read without asking for anything.
+    if (FArchSize < 1) return FDriver != nullptr;
 
     std::unique_ptr<TOPVarList> working;
     // 64 bits, so that a large step cannot overflow past the last record.

@@ -6,6 +6,9 @@
 
 #include <QThread>
 
+#include <algorithm>
+#include <vector>
+
 using OpenProtocolFrame::TPacket;
 
 namespace {
@@ -28,6 +31,10 @@ QByteArray HexBytes(const uint8_t* bytes, int count) {
 // could set another variable than the one the operator edited.
 bool BreaksTheLine(const QByteArray& value) { return value.contains(';') || value.contains('='); }
 
+QByteArray NotTheAnswer(const QByteArray& reference) {
+  return Win1251::FromUnicode(QStringLiteral("ответ не на этот запрос: в нём нет ") + Win1251::ToUnicode(reference));
+}
+
 }  // namespace
 
 TOpenProtocolDriver::TOpenProtocolDriver(TCommChannel* channel) : FChannel(channel) {}
@@ -40,23 +47,55 @@ bool TOpenProtocolDriver::WriteVars(uint8_t address, TOPVarList& list) {
   return TransferVars(address, list, TTransaction::Write);
 }
 
+bool TOpenProtocolDriver::CanWrite(const TOPVarList& list) {
+  for (int i = 0; i < list.Count(); ++i) {
+    const TOPVarListItem& item = *list.GetItem(i);
+    const QByteArray request = OpenProtocolText::WriteRequest(item);
+    const QString name = Win1251::ToUnicode(OpenProtocolText::VarReference(item));
+    QString why;
+    if (BreaksTheLine(item.Value))
+      why = QStringLiteral("значение ") + name + QStringLiteral(" содержит \";\" или \"=\"");
+    else if (request.size() > OpenProtocolText::kMaxText)
+      why = QStringLiteral("запрос ") + name + QStringLiteral(" длиннее %1 знаков").arg(OpenProtocolText::kMaxText);
+    if (why.isEmpty()) continue;
+    Log(FCommLog, "-- " + Win1251::FromUnicode(QStringLiteral("запись не отправлена: ") + why));
+    return Fail(TFailure::Refused, request);
+  }
+  return true;
+}
+
 bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTransaction kind) {
+  FLastFailure = TFailure::None;
+  FFailedRequest.clear();
+  // A write goes out whole or not at all: every value is checked first.
+  if (kind == TTransaction::Write && !CanWrite(list)) {
+    ResetProgress();
+    return false;
+  }
   const int count = list.Count();
   int next = 0;
   while (next < count) {
     QByteArray text;
+    std::vector<const TOPVarListItem*> asked;
     do {
       const TOPVarListItem& item = *list.GetItem(next++);
-      if (kind == TTransaction::Write && BreaksTheLine(item.Value)) {
-        Log(FCommLog, kRequestPrefix + OpenProtocolText::WriteRequest(item));
-        Log(FCommLog, kAnswerPrefix + "not sent: the value holds \";\" or \"=\"");
-        ResetProgress();
-        return false;
-      }
+      asked.push_back(&item);
       text += kind == TTransaction::Read ? OpenProtocolText::ReadRequest(item) : OpenProtocolText::WriteRequest(item);
     } while (FPackMode == 0 && next < count && text.size() < kPackedRequestLength);
 
-    const std::optional<TPacket> answer = Request(address, text, false);
+    const auto answersAll = [&asked](const TPacket& answer) -> QByteArray {
+      const std::vector<OpenProtocolText::TAnswerItem> items =
+          OpenProtocolText::ParseAnswerText(OpenProtocolText::PacketText(answer));
+      for (const TOPVarListItem* wanted : asked) {
+        const bool answered = std::any_of(items.begin(), items.end(), [wanted](const auto& item) {
+          return TextUtils::SameTextAscii(item.Name, wanted->Name) &&
+                 TextUtils::SameTextAscii(item.Index, wanted->Index);
+        });
+        if (!answered) return NotTheAnswer(OpenProtocolText::VarReference(*wanted));
+      }
+      return {};
+    };
+    const std::optional<TPacket> answer = Request(address, text, false, answersAll);
     if (!answer) {
       ResetProgress();
       return false;
@@ -78,30 +117,48 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
 }
 
 bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, uint32_t& size, QByteArray& data) {
+  FLastFailure = TFailure::None;
+  FFailedRequest.clear();
   size = 0;
   const TOPVarListItem* item = list.GetItem(0);
-  const auto fail = [this] {
+  const auto fail = [this](TFailure failure = TFailure::None, const QByteArray& request = {}) {
     ResetProgress();
+    if (failure != TFailure::None) Fail(failure, request);
     return false;
   };
-  if (FPackMode != 1 || !item) return fail();
+  if (FPackMode != 1 || !item) return fail(TFailure::Refused);
 
-  const std::optional<TPacket> countAnswer = Request(address, OpenProtocolText::BlockCountRequest(*item), false);
+  const QByteArray countRequest = OpenProtocolText::BlockCountRequest(*item);
+  const auto answersCount = [item](const TPacket& answer) -> QByteArray {
+    for (const auto& answered : OpenProtocolText::ParseAnswerText(OpenProtocolText::PacketText(answer)))
+      if (TextUtils::SameTextAscii(answered.Name, item->Name) && TextUtils::SameTextAscii(answered.Index, item->Index))
+        return {};
+    return NotTheAnswer(OpenProtocolText::VarReference(*item));
+  };
+  const std::optional<TPacket> countAnswer = Request(address, countRequest, false, answersCount);
   if (!countAnswer) return fail();
   const std::optional<int> blocks =
       OpenProtocolText::ParseBlockCountAnswer(OpenProtocolText::PacketText(*countAnswer), *item);
-  if (!blocks) return fail();
+  if (!blocks) return fail(TFailure::BadContent, countRequest);
 
   QByteArray collected;
   collected.reserve(kBlockBufferSize);
   for (int block = 1; block <= *blocks; ++block) {
-    const std::optional<TPacket> answer = Request(address, OpenProtocolText::BlockRequest(*item, block), true);
+    const auto isTheBlock = [block](const TPacket& answer) -> QByteArray {
+      if (OpenProtocolText::AcceptBlockAnswer(answer, block)) return {};
+      if (answer.Length < OpenProtocolText::kPayloadPrefix || answer.Data[1] != OpenProtocolText::kBlockPayload)
+        return Win1251::FromUnicode(QStringLiteral("ответ не на этот запрос: это не блок"));
+      const int number = answer.Data[0] == 0 ? 1 : answer.Data[0];
+      return Win1251::FromUnicode(QStringLiteral("пришёл блок %1 вместо блока %2").arg(number).arg(block));
+    };
+    const QByteArray request = OpenProtocolText::BlockRequest(*item, block);
+    const std::optional<TPacket> answer = Request(address, request, true, isTheBlock);
     if (!answer) return fail();
-    const std::optional<QByteArray> content = OpenProtocolText::AcceptBlockAnswer(*answer, block);
+    const QByteArray content = *OpenProtocolText::AcceptBlockAnswer(*answer, block);
     // An installation announcing more than the buffer holds fails the
     // transfer rather than having its surplus silently dropped.
-    if (!content || collected.size() + content->size() > kBlockBufferSize) return fail();
-    collected += *content;
+    if (collected.size() + content.size() > kBlockBufferSize) return fail(TFailure::BadContent, request);
+    collected += content;
     SetProgress(static_cast<int>(static_cast<int64_t>(block) * 100 / *blocks));
   }
   data = collected;
@@ -110,38 +167,71 @@ bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, ui
   return true;
 }
 
-std::optional<TPacket> TOpenProtocolDriver::Request(uint8_t address, const QByteArray& text, bool blockAnswer) {
+bool TOpenProtocolDriver::Fail(TFailure failure, const QByteArray& request) {
+  FLastFailure = failure;
+  FFailedRequest = request;
+  return false;
+}
+
+std::optional<TPacket> TOpenProtocolDriver::Request(uint8_t address, const QByteArray& text, bool blockAnswer,
+                                                    const TAnswerCheck& check) {
   const std::optional<TPacket> request = OpenProtocolText::TextPacket(FLocalAddress, address, text);
   if (!request) {
     Log(FCommLog, kRequestPrefix + text);
     Log(FCommLog,
         kAnswerPrefix + "not sent: longer than " + QByteArray::number(OpenProtocolText::kMaxText) + " characters");
     if (FRequestFinished) FRequestFinished(false);
+    Fail(TFailure::Refused, text);
     return std::nullopt;
   }
+  TFailure failure = TFailure::None;
   for (int attempt = 0; attempt < kAttempts; ++attempt) {
-    if (!MayGoOn()) return std::nullopt;
-    const TAttempt result = Exchange(*request);
+    if (!MayGoOn()) {
+      Fail(TFailure::Stopped, text);
+      return std::nullopt;
+    }
+    TAttempt result = Exchange(*request);
+    if (result.Received && check) {
+      result.Refusal = check(result.Answer);
+      result.Ok = result.Refusal.isEmpty();
+      if (!result.Ok) result.Failure = TFailure::NotAnswered;
+    }
     Log(FCommLog, kRequestPrefix + text);
     LogAttempt(result, blockAnswer);
     if (result.Ok) {
       if (FRequestFinished) FRequestFinished(true);
       return result.Answer;
     }
+    // Silence after an answer that was not the one asked for still means the
+    // installation answers, only not this request.
+    if (failure != TFailure::NotAnswered || result.Failure != TFailure::Silent) failure = result.Failure;
   }
   if (FRequestFinished) FRequestFinished(false);
+  Fail(failure, text);
   return std::nullopt;
 }
 
 TOpenProtocolDriver::TAttempt TOpenProtocolDriver::Exchange(const TPacket& request) {
   TAttempt attempt;
   FBadCRC = false;
-  QThread::msleep(kPauseBeforeAttemptMs);
+  if (FPauseBeforeAttemptMs > 0) QThread::msleep(static_cast<unsigned long>(FPauseBeforeAttemptMs));
+  if (!FChannel) {
+    attempt.Failure = TFailure::NoChannel;
+    return attempt;
+  }
   // A late answer to an earlier attempt, or noise, must not be taken for
-  // the answer to this one.
-  if (FChannel) FChannel->DiscardInput();
-  if (!SendFrame(request) || !ReceiveFrame(attempt.Answer)) return attempt;
-  attempt.Ok = attempt.Answer.Destination == request.Source && attempt.Answer.Source == request.Destination;
+  // the answer to this one. One that arrives after this is caught by the
+  // caller's check of what the answer answers.
+  FChannel->DiscardInput();
+  if (!SendFrame(request)) {
+    attempt.Failure = TFailure::LineFailed;
+    return attempt;
+  }
+  attempt.Failure = ReceiveFrame(attempt.Answer);
+  if (attempt.Failure != TFailure::None) return attempt;
+  attempt.Received = attempt.Answer.Destination == request.Source && attempt.Answer.Source == request.Destination;
+  attempt.Ok = attempt.Received;
+  if (!attempt.Received) attempt.Failure = TFailure::BadFrame;
   return attempt;
 }
 
@@ -157,15 +247,16 @@ bool TOpenProtocolDriver::SendFrame(const TPacket& packet) {
   return true;
 }
 
-bool TOpenProtocolDriver::ReceiveFrame(TPacket& packet) {
+TOpenProtocolDriver::TFailure TOpenProtocolDriver::ReceiveFrame(TPacket& packet) {
   FBadCRC = false;
   FBytesReceived = 0;
-  if (!FChannel) return false;
+  if (!FChannel) return TFailure::NoChannel;
   uint8_t buffer[OpenProtocolFrame::kMaxFrame];
   uint32_t count = 0;
   const TCommChannel::TExpectedLength expected =
       FEndOfFrame == TEndOfFrame::Length ? &OpenProtocolFrame::AnnouncedFrameLength : nullptr;
-  if (!FChannel->Read(buffer, sizeof buffer, count, expected) || count == 0) return false;
+  if (!FChannel->Read(buffer, sizeof buffer, count, expected)) return TFailure::LineFailed;
+  if (count == 0) return TFailure::Silent;
   count = std::min<uint32_t>(count, sizeof buffer);
   const QByteArray received(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count));
   for (const QByteArray& line : HexDump(received, kAnswerPrefix)) Log(FDebugLog, line);
@@ -173,9 +264,9 @@ bool TOpenProtocolDriver::ReceiveFrame(TPacket& packet) {
   FBytesReceived = count;
   const OpenProtocolFrame::TDecodeResult decoded = OpenProtocolFrame::DecodeFrame(buffer, count, FChecksumKind);
   FBadCRC = decoded.BadCRC;
-  if (!decoded.Ok) return false;
+  if (!decoded.Ok) return TFailure::BadFrame;
   packet = decoded.Packet;
-  return true;
+  return TFailure::None;
 }
 
 bool TOpenProtocolDriver::MayGoOn() {
@@ -185,18 +276,20 @@ bool TOpenProtocolDriver::MayGoOn() {
 }
 
 void TOpenProtocolDriver::LogAttempt(const TAttempt& attempt, bool blockAnswer) {
-  if (!attempt.Ok) {
+  if (!attempt.Received) {
     Log(FCommLog,
         FBadCRC ? kAnswerPrefix + "bad CRC [" + QByteArray::number(FBytesReceived) + " bytes total]" : kAnswerPrefix);
     return;
   }
   if (!blockAnswer) {
     Log(FCommLog, kAnswerPrefix + OpenProtocolText::PacketText(attempt.Answer));
-    return;
+  } else {
+    const QByteArray hex = HexBytes(attempt.Answer.Data.data(), attempt.Answer.Length);
+    for (qsizetype at = 0; at < hex.size(); at += kDumpHexLine)
+      Log(FCommLog, kAnswerPrefix + hex.mid(at, kDumpHexLine));
+    if (hex.isEmpty()) Log(FCommLog, kAnswerPrefix);
   }
-  const QByteArray hex = HexBytes(attempt.Answer.Data.data(), attempt.Answer.Length);
-  for (qsizetype at = 0; at < hex.size(); at += kDumpHexLine) Log(FCommLog, kAnswerPrefix + hex.mid(at, kDumpHexLine));
-  if (hex.isEmpty()) Log(FCommLog, kAnswerPrefix);
+  if (!attempt.Refusal.isEmpty()) Log(FCommLog, "-- " + attempt.Refusal);
 }
 
 QByteArrayList TOpenProtocolDriver::HexDump(const QByteArray& bytes, const QByteArray& prefix) {

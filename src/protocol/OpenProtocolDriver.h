@@ -48,14 +48,40 @@ class TOpenProtocolDriver {
   // Told the outcome of every request once its attempts are over.
   void SetRequestFinished(std::function<void(bool answered)> observer) { FRequestFinished = std::move(observer); }
 
+  // Why the last failed transaction failed.
+  enum class TFailure {
+    None,
+    NoChannel,    // no channel attached
+    LineFailed,   // the port refused to write or read: unplugged, gone
+    Silent,       // no answer within the time-outs
+    BadFrame,     // a damaged or short frame, or one from another address
+    NotAnswered,  // answers came, none of them the answer to the request
+    Refused,      // a value or a request the line cannot carry: nothing sent
+    BadContent,   // a block count or block content that makes no transfer
+    Stopped,      // the operator or the caller stopped it
+  };
+
   // True when every variable was answered; stops at the first failed request.
-  // A read answered "@@" empties the value; a write answered "@@" keeps it.
+  // An answer counts only when it answers every variable its request asked
+  // for (by name and index; "@@" is an answer); any other answer is a failed
+  // attempt and the request is repeated. A read answered "@@" empties the
+  // value; a write answered "@@" keeps it.
   bool ReadVars(uint8_t address, TOPVarList& list);
+  // Sends nothing at all when one of the values cannot travel on the line.
   bool WriteVars(uint8_t address, TOPVarList& list);
+  // True when every value of the list can travel as a write; otherwise logs
+  // which one cannot. For callers that write several lists as one step.
+  bool CanWrite(const TOPVarList& list);
   // Fetches the content of the list's first variable block by block. On
   // success data holds the size bytes of content; on failure size is 0 and
-  // data is left as it was.
+  // data is left as it was. A block answer with another block number is a
+  // failed attempt of that block.
   bool ReadBlocks(uint8_t address, const TOPVarList& list, uint32_t& size, QByteArray& data);
+
+  // The last failed transaction's cause and the request text that failed
+  // (empty when it failed before a request).
+  TFailure LastFailure() const { return FLastFailure; }
+  const QByteArray& FailedRequest() const { return FFailedRequest; }
 
   uint8_t LocalAddress() const { return FLocalAddress; }
   // 1: one variable per request (what the program uses); 0: as many as fit
@@ -64,6 +90,9 @@ class TOpenProtocolDriver {
   void SetPackMode(uint8_t mode) { FPackMode = mode; }
   OpenProtocolFrame::TChecksumKind ChecksumKind() const { return FChecksumKind; }
   void SetChecksumKind(OpenProtocolFrame::TChecksumKind kind) { FChecksumKind = kind; }
+  // The installation needs the pause before each attempt; an in-memory
+  // line (the fuzzer's) does not.
+  void SetPauseBeforeAttemptMs(int ms) { FPauseBeforeAttemptMs = ms; }
   TEndOfFrame EndOfFrame() const { return FEndOfFrame; }
   void SetEndOfFrame(TEndOfFrame rule) { FEndOfFrame = rule; }
   bool BadCRC() const { return FBadCRC; }
@@ -76,18 +105,27 @@ class TOpenProtocolDriver {
  private:
   enum class TTransaction { Read, Write };
 
+  // Why a sound answer frame is not the answer to the request (for the log);
+  // empty when it is.
+  using TAnswerCheck = std::function<QByteArray(const OpenProtocolFrame::TPacket& answer)>;
+
   struct TAttempt {
     bool Ok = false;
+    bool Received = false;  // a sound frame from the device came back
+    TFailure Failure = TFailure::None;
+    QByteArray Refusal;  // why that frame is not the answer
     OpenProtocolFrame::TPacket Answer;
   };
 
   bool TransferVars(uint8_t address, TOPVarList& list, TTransaction kind);
   // One request with its attempts; logs each attempt. Block answers are
   // logged in hexadecimal.
-  std::optional<OpenProtocolFrame::TPacket> Request(uint8_t address, const QByteArray& text, bool blockAnswer);
+  std::optional<OpenProtocolFrame::TPacket> Request(uint8_t address, const QByteArray& text, bool blockAnswer,
+                                                    const TAnswerCheck& check);
   TAttempt Exchange(const OpenProtocolFrame::TPacket& request);
+  bool Fail(TFailure failure, const QByteArray& request = {});
   bool SendFrame(const OpenProtocolFrame::TPacket& packet);
-  bool ReceiveFrame(OpenProtocolFrame::TPacket& packet);
+  TFailure ReceiveFrame(OpenProtocolFrame::TPacket& packet);
   bool MayGoOn();
 
   void Log(TLogSink* log, const QByteArray& line);
@@ -107,6 +145,9 @@ class TOpenProtocolDriver {
   uint8_t FPackMode = 1;
   OpenProtocolFrame::TChecksumKind FChecksumKind = OpenProtocolFrame::TChecksumKind::Shift;
   TEndOfFrame FEndOfFrame = TEndOfFrame::Length;
+  int FPauseBeforeAttemptMs = kPauseBeforeAttemptMs;
   bool FBadCRC = false;
   uint32_t FBytesReceived = 0;
+  TFailure FLastFailure = TFailure::None;
+  QByteArray FFailedRequest;
 };

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -27,6 +28,8 @@ class TOPVarList {
   int Count() const { return static_cast<int>(FItems.size()); }
 
   void Add(const QByteArray& name, const QByteArray& index = {}, const QByteArray& value = {});
+  // Room for that many items, for a list whose length is known beforehand.
+  void Reserve(int count) { FItems.reserve(static_cast<size_t>(std::max(count, 0))); }
 
   // The item at that ordinal, or null. The list keeps ownership; the pointer
   // stays valid while the list lives.

@@ -113,6 +113,18 @@ TEST_F(NGASTest, CommonExchangesRunBothGroupsEvenWhenTheFirstFails) {
   EXPECT_TRUE(FNGAS.WriteCommonAll());
   EXPECT_EQ(FChannel.Requests().size() - before, CommonVar::Count + AlarmBlockVar::Count);
   EXPECT_TRUE(FNGAS.ReadCommon());
+
+  // A value the line cannot carry keeps both groups at home, whichever
+  // group holds it.
+  for (TOPVarListItem* item : {FNGAS.CommonVarList().GetItem(CommonVar::SERIALN),
+                               FNGAS.AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR)}) {
+    const QByteArray kept = item->Value;
+    item->Value = "1;DATETIME=0";
+    const int sent = FChannel.Requests().size();
+    EXPECT_FALSE(FNGAS.WriteCommonAll());
+    EXPECT_EQ(FChannel.Requests().size(), sent);
+    item->Value = kept;
+  }
 }
 
 TEST_F(NGASTest, ReadTestReadsTheActivitiesOnlyWithBit7) {
@@ -213,7 +225,7 @@ TEST_F(NGASTest, ArchiveReadClampsItsRangeAndAppendsRecordsInOrder) {
   } rows[] = {
       {5, 0, 0, 10, {"A001", "A002", "A003", "A004", "A005"}},
       {10, 2, 3, 1, {"A003"}},
-      {0, 1, 1, 1, {"A000"}},
+      {0, 1, 1, 1, {}},
       {10, 2, 1, 3, {"A001", "A003"}},
       {10, 1, 4, 4, {"A004"}},
       {10, 3, 8, 20, {"A008"}},

@@ -91,10 +91,41 @@ TEST_F(EmulatorDriverTest, ProgramDriverRetriesThroughFaultsAndGivesUpOnSilence)
     }
   }
 
-  FEmulator.SetFaults({TFaultKind::WrongBlock, 0, 3, 0});
+  // A wrong block number is repeated like a damaged block; three in a row
+  // fail the transfer.
   auto spectrum = List({"SPECTRUM2"});
   uint32_t size = 1;
   QByteArray data;
+  FEmulator.SetFaults({TFaultKind::WrongBlock, 0, 2, 0});
+  ASSERT_TRUE(FDriver.ReadBlocks(1, *spectrum, size, data));
+  EXPECT_EQ(data, FEmulator.BackgroundSpectrum().Bytes());
+  FEmulator.SetFaults({TFaultKind::WrongBlock, 0, 3, 0});
   EXPECT_FALSE(FDriver.ReadBlocks(1, *spectrum, size, data));
   EXPECT_EQ(size, 0u);
+}
+
+TEST_F(EmulatorDriverTest, AnswersToOtherRequestsNeverBecomeValues) {
+  // What a sound installation answers, to compare with.
+  auto expected = List(kMeasure);
+  ASSERT_TRUE(FDriver.ReadVars(1, *expected));
+  const struct {
+    TFaultKind Kind;
+    int Every;
+  } rows[] = {
+      {TFaultKind::Late, 0},   {TFaultKind::Late, 3},      {TFaultKind::Behind, 0},
+      {TFaultKind::Behind, 2}, {TFaultKind::Malformed, 2}, {TFaultKind::Malformed, 3},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(testing::Message() << TEmulatorFaults::Name(row.Kind).constData() << " every " << row.Every);
+    FEmulator.SetFaults({row.Kind, row.Every, 0, 0});
+    auto measure = List(kMeasure);
+    ASSERT_TRUE(FDriver.ReadVars(1, *measure));
+    for (int i = 0; i < measure->Count(); ++i)
+      EXPECT_EQ(measure->GetItem(i)->Value, expected->GetItem(i)->Value) << kMeasure[i].constData();
+    FEmulator.SetFaults({});
+    FChannel.DiscardInput();
+    // A late answer still on its way is dropped with the next request.
+    auto mode = List({"MODE"});
+    ASSERT_TRUE(FDriver.ReadVars(1, *mode));
+  }
 }

@@ -144,17 +144,106 @@ TEST_F(DriverTest, LateAnswerOfAnEarlierAttemptIsNotTakenForTheNextOne) {
   EXPECT_EQ(FChannel.Discards, 2);
 }
 
-TEST_F(DriverTest, RefusesWhatTheLineCannotCarry) {
+TEST_F(DriverTest, RefusesWhatTheLineCannotCarryBeforeSendingAnything) {
+  FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame); };
   TOPVarList list;
+  list.Add("DATETIME", "", "07/03/2005 14.05.09");
   list.Add("ALPHAALARM1", "", "5;BETAALARM1=0");
   EXPECT_FALSE(FDriver.WriteVars(1, list));
-  list.GetItem(0)->Value = "a=b";
+  EXPECT_EQ(FComm.Lines().last(), "-- " + Win1251::FromUnicode(QStringLiteral(
+                                              "запись не отправлена: значение ALPHAALARM1 содержит \";\" или \"=\"")));
+  list.GetItem(1)->Value = "a=b";
   EXPECT_FALSE(FDriver.WriteVars(1, list));
+  list.GetItem(1)->Value = QByteArray(250, '5');
+  EXPECT_FALSE(FDriver.WriteVars(1, list));
+  EXPECT_EQ(FDriver.LastFailure(), TOpenProtocolDriver::TFailure::Refused);
   TOPVarList longName;
   longName.Add(QByteArray(250, 'N'));
   EXPECT_FALSE(FDriver.ReadVars(1, longName));
   EXPECT_TRUE(FChannel.Written.isEmpty());
-  EXPECT_EQ(FComm.LineCount(), 6);
+  EXPECT_EQ(FComm.LineCount(), 5);
+}
+
+TEST_F(DriverTest, AnAnswerThatDoesNotAnswerTheRequestIsAFailedAttempt) {
+  const auto frame = [](const char* text) { return TReply{TScriptedChannel::AnswerFrame(text)}; };
+  // Each case gets the request text with "??" already replaced by the value
+  // 7, and keeps what it needs between requests in state.
+  const struct {
+    const char* what;
+    std::function<TReply(const QByteArray& answer, QByteArray& state)> reply;
+    int requests;
+  } cases[] = {
+      // Slower than the latency: each answer arrives while the next attempt
+      // waits, after the purge before it.
+      {"late",
+       [](const QByteArray& answer, QByteArray&) {
+         return TReply{TScriptedChannel::AnswerFrame(answer), false, true};
+       },
+       6},
+      // Always one request behind; the very first goes unanswered.
+      {"one behind",
+       [](const QByteArray& answer, QByteArray& previous) {
+         const TReply reply{previous.isEmpty() ? QByteArray() : TScriptedChannel::AnswerFrame(previous)};
+         previous = answer;
+         return reply;
+       },
+       6},
+      {"items without \"=\" on every first attempt",
+       [](const QByteArray& answer, QByteArray& state) {
+         state += 'x';
+         return TReply{TScriptedChannel::AnswerFrame(state.size() % 2 ? QByteArray(answer).replace('=', ' ') : answer)};
+       },
+       6},
+      {"another record once",
+       [](const QByteArray& answer, QByteArray& state) {
+         if (!answer.contains("A001") || !state.isEmpty()) return TReply{TScriptedChannel::AnswerFrame(answer)};
+         state = "done";
+         return TReply{TScriptedChannel::AnswerFrame(QByteArray(answer).replace("A001", "A002"))};
+       },
+       4},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    TScriptedChannel channel;
+    QByteArray state;
+    channel.Answer = [&](const QByteArray& written, int) {
+      const auto decoded =
+          OpenProtocolFrame::DecodeFrame(reinterpret_cast<const uint8_t*>(written.constData()), written.size());
+      return c.reply(OpenProtocolText::PacketText(decoded.Packet).replace("??", "7"), state);
+    };
+    TLogLines log;
+    TOpenProtocolDriver driver(&channel);
+    driver.SetCommLog(&log);
+    TOPVarList list;
+    list.Add("SUMALPHA");
+    list.Add("SUMBETA", "A001");
+    list.Add("RADON");
+    ASSERT_TRUE(driver.ReadVars(1, list));
+    for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(list.GetItem(i)->Value, "7") << i;
+    EXPECT_EQ(channel.Written.size(), c.requests);
+    EXPECT_TRUE(log.Lines().contains(
+        "-- " + Win1251::FromUnicode(QStringLiteral("ответ не на этот запрос: в нём нет SUMBETA:A001"))));
+  }
+
+  // Never the right answer: the read fails on the variable, whose value
+  // stays, and names the cause.
+  FChannel.Answer = [frame](const QByteArray&, int) { return frame("ALPHAALARM1ON=0;"); };
+  TOPVarList list;
+  list.Add("RADON", "", "kept");
+  EXPECT_FALSE(FDriver.ReadVars(1, list));
+  EXPECT_EQ(list.GetItem(0)->Value, "kept");
+  EXPECT_EQ(FChannel.Written.size(), 3);
+  EXPECT_EQ(FDriver.LastFailure(), TOpenProtocolDriver::TFailure::NotAnswered);
+  EXPECT_EQ(FDriver.FailedRequest(), "RADON=??;");
+
+  // Several variables in one request: each must be answered.
+  FDriver.SetPackMode(0);
+  FChannel.Answer = [frame](const QByteArray&, int n) { return frame(n == 4 ? "A=1;B=@@;" : "A=1;"); };
+  TOPVarList packed;
+  packed.Add("A");
+  packed.Add("B", "", "old");
+  EXPECT_TRUE(FDriver.ReadVars(1, packed));
+  EXPECT_EQ(packed.GetItem(1)->Value, "");
 }
 
 TEST_F(DriverTest, PackModeZeroCollectsItemsUpToAbout127Characters) {
@@ -190,6 +279,22 @@ TEST_F(DriverTest, BlocksAreFetchedInOrderAndConcatenated) {
   // Block answers are logged in hexadecimal, 16 bytes a line.
   EXPECT_EQ(FComm.Lines().at(3), "<- 01 01 63 63 63 63 63 63 63 63 63 63 63 63 63 63 ");
   EXPECT_EQ(FComm.Lines().at(4), "<- 63 63 63 63 63 63 ");
+}
+
+TEST_F(DriverTest, AWrongBlockNumberIsRepeatedLikeABadChecksum) {
+  FChannel.Answer = [](const QByteArray&, int n) {
+    if (n == 1) return TReply{TScriptedChannel::AnswerFrame("SPECTRUM1=##2;")};
+    // Block 2 comes back numbered 3 once, then as itself.
+    const uint8_t numbers[] = {0, 0, 1, 3, 2};
+    return TReply{TScriptedChannel::BlockFrame(numbers[n], QByteArray(4, static_cast<char>('0' + numbers[n])))};
+  };
+  TOPVarList list;
+  list.Add("SPECTRUM1");
+  uint32_t size = 0;
+  QByteArray data;
+  ASSERT_TRUE(FDriver.ReadBlocks(1, list, size, data));
+  EXPECT_EQ(data, "11112222");
+  EXPECT_TRUE(FComm.Lines().contains("-- " + Win1251::FromUnicode(QStringLiteral("пришёл блок 3 вместо блока 2"))));
 }
 
 TEST_F(DriverTest, EveryBlockFaultFailsTheWholeTransfer) {

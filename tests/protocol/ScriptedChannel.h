@@ -14,12 +14,14 @@
 
 // A channel whose far end is a script: every frame written is recorded and
 // handed to Answer, whose reply arrives in the input buffer at once or, for
-// a late answer, only after the next read has come back empty.
+// a late answer, only after the next read has come back empty, or, for one
+// slower still, only once the next request has gone out.
 class TScriptedChannel : public TCommChannel {
  public:
   struct TReply {
     QByteArray Bytes;
     bool Late = false;
+    bool AfterNextRequest = false;
   };
 
   std::function<TReply(const QByteArray& frame, int requestNumber)> Answer;
@@ -29,8 +31,10 @@ class TScriptedChannel : public TCommChannel {
   bool Write(const uint8_t* buffer, uint32_t& count) override {
     const QByteArray frame(reinterpret_cast<const char*>(buffer), static_cast<qsizetype>(count));
     Written << frame;
+    FInput += FAfterNextRequest;
+    FAfterNextRequest.clear();
     const TReply reply = Answer ? Answer(frame, static_cast<int>(Written.size())) : TReply{};
-    (reply.Late ? FLate : FInput) += reply.Bytes;
+    (reply.AfterNextRequest ? FAfterNextRequest : reply.Late ? FLate : FInput) += reply.Bytes;
     return true;
   }
 
@@ -81,4 +85,5 @@ class TScriptedChannel : public TCommChannel {
  private:
   QByteArray FInput;
   QByteArray FLate;
+  QByteArray FAfterNextRequest;
 };
