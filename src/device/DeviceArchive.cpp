@@ -1,11 +1,14 @@
 #include "DeviceArchive.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
 
-#include <QFile>
+#include <QByteArrayView>
 
 #include <algorithm>
+#include <cctype>
+#include <optional>
 
 namespace {
 
@@ -75,23 +78,79 @@ QByteArrayList RowValues(const QByteArray& row, const std::vector<qsizetype>& st
   return values;
 }
 
-// Where the header row is: after the caption section and its two empty
-// lines when the file has them, else the first line that is not empty.
+// The lines of the file as views into its bytes, split as TextUtils does:
+// at LF, a CR before the LF dropped, no line after a final line break.
+std::vector<QByteArrayView> LineViews(const QByteArray& bytes) {
+  std::vector<QByteArrayView> lines;
+  qsizetype at = 0;
+  while (at < bytes.size()) {
+    qsizetype end = bytes.indexOf('\n', at);
+    const qsizetype next = end < 0 ? bytes.size() : end + 1;
+    if (end < 0) end = bytes.size();
+    const qsizetype length = end - at - (end > at && bytes[end - 1] == '\r' ? 1 : 0);
+    lines.emplace_back(bytes.constData() + at, length);
+    at = next;
+  }
+  return lines;
+}
+
+QByteArray Line(const std::vector<QByteArrayView>& lines, qsizetype i) {
+  return lines[static_cast<size_t>(i)].toByteArray();
+}
+
+// Where the header row is: after the caption section when the file has one,
+// else the first line that is not empty.
 struct TLayout {
   qsizetype CaptionLines = 0;
   qsizetype Header = -1;
 };
 
-TLayout FindLayout(const QByteArrayList& lines) {
-  auto firstNonEmpty = [&lines](qsizetype from) {
-    for (qsizetype i = from; i < lines.size(); ++i)
-      if (!lines[i].isEmpty()) return i;
+// True when the lines before the header are the caption lines of its
+// columns: one a column, each starting with its column's name.
+bool CaptionsOf(const std::vector<QByteArrayView>& lines, qsizetype captionLines, qsizetype header) {
+  const std::vector<TField> fields = SplitFields(Line(lines, header));
+  if (static_cast<qsizetype>(fields.size()) != captionLines) return false;
+  for (qsizetype i = 0; i < captionLines; ++i)
+    if (!TextUtils::SameTextAscii(TextUtils::FirstWord(Line(lines, i)), fields[static_cast<size_t>(i)].Text))
+      return false;
+  return true;
+}
+
+// True when every line is a variable's name, two spaces or more and a
+// caption, as the caption section holds them; data rows begin with values.
+bool LookLikeCaptions(const std::vector<QByteArrayView>& lines, qsizetype captionLines) {
+  for (qsizetype i = 0; i < captionLines; ++i) {
+    const QByteArray line = Line(lines, i);
+    const QByteArray name = TextUtils::FirstWord(line);
+    const bool isName = !name.isEmpty() && std::isalpha(static_cast<unsigned char>(name[0])) &&
+                        std::all_of(name.begin(), name.end(),
+                                    [](char c) { return std::isalnum(static_cast<unsigned char>(c)) || c == '_'; });
+    if (!isName || !line.contains(name + kFieldGap) || TextUtils::DropFirstWord(line).isEmpty()) return false;
+  }
+  return true;
+}
+
+// The program writes the caption section followed by two empty lines. A
+// section followed by one empty line is taken as such when its lines name
+// the header's columns; a section with its two empty lines and nothing after
+// them gives captions and no columns when its lines look like captions. Any
+// other file has no caption section.
+TLayout FindLayout(const std::vector<QByteArrayView>& lines) {
+  const qsizetype count = static_cast<qsizetype>(lines.size());
+  auto firstNonEmpty = [&lines, count](qsizetype from) {
+    for (qsizetype i = from; i < count; ++i)
+      if (!lines[static_cast<size_t>(i)].isEmpty()) return i;
     return qsizetype{-1};
   };
-  const qsizetype firstEmpty = lines.indexOf(QByteArray());
-  if (firstEmpty >= 0 && firstEmpty + 1 < lines.size() && lines[firstEmpty + 1].isEmpty()) {
-    const qsizetype header = firstNonEmpty(firstEmpty + 2);
-    if (header >= 0) return {firstEmpty, header};
+  qsizetype firstEmpty = -1;
+  for (qsizetype i = 0; i < count && firstEmpty < 0; ++i)
+    if (lines[static_cast<size_t>(i)].isEmpty()) firstEmpty = i;
+  if (firstEmpty >= 0) {
+    const qsizetype header = firstNonEmpty(firstEmpty + 1);
+    const bool twoEmpty = firstEmpty + 1 < count && lines[static_cast<size_t>(firstEmpty + 1)].isEmpty();
+    if (twoEmpty && header >= 0) return {firstEmpty, header};
+    if (twoEmpty && firstEmpty > 0 && LookLikeCaptions(lines, firstEmpty)) return {firstEmpty, header};
+    if (!twoEmpty && header >= 0 && CaptionsOf(lines, firstEmpty, header)) return {firstEmpty, header};
   }
   return {0, firstNonEmpty(0)};
 }
@@ -119,41 +178,51 @@ void TDeviceArchive::CopyTo(std::unique_ptr<TDeviceArchive>& target) const {
 }
 
 bool TDeviceArchive::LoadFile(const QString& fileName) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return false;
-  const QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return false;
-  return LoadFromBytes(bytes);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileBytes);
+  return bytes && LoadFromBytes(*bytes);
 }
 
 bool TDeviceArchive::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveToBytes()); }
 
 bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
-  const QByteArrayList lines = TextUtils::SplitLines(bytes);
+  const std::vector<QByteArrayView> lines = LineViews(bytes);
   const TLayout layout = FindLayout(lines);
 
   auto columns = std::make_unique<TOPVarList>();
   std::vector<qsizetype> starts;
   if (layout.Header >= 0) {
-    for (const TField& field : SplitFields(lines[layout.Header])) {
+    for (const TField& field : SplitFields(Line(lines, layout.Header))) {
       columns->Add(field.Text);
       starts.push_back(starts.empty() ? 0 : field.Offset);
     }
   }
 
+  // Every row gives a value for every column, also a short or empty row: a
+  // few bytes must not make a table of millions of cells.
+  const qsizetype rows = layout.Header >= 0 ? static_cast<qsizetype>(lines.size()) - layout.Header - 1 : 0;
+  if (static_cast<int64_t>(rows) * columns->Count() > bytes.size() / 2 + kSpareCells) return false;
+
   auto captions = std::make_unique<TOPVarList>();
   for (qsizetype i = 0; i < layout.CaptionLines; ++i) {
-    captions->Add(CaptionOf(lines[i], columns->GetItem(static_cast<int>(i))));
+    captions->Add(CaptionOf(Line(lines, i), columns->GetItem(static_cast<int>(i))));
   }
 
   std::vector<std::unique_ptr<TOPVarList>> records;
-  if (layout.Header >= 0) {
-    for (qsizetype i = layout.Header + 1; i < lines.size(); ++i) {
-      const QByteArrayList values = RowValues(lines[i], starts);
-      auto record = std::make_unique<TOPVarList>();
-      for (int k = 0; k < columns->Count(); ++k) record->Add(columns->GetItem(k)->Name, {}, values[k]);
-      records.push_back(std::move(record));
+  records.reserve(static_cast<size_t>(rows));
+  // Most columns of an archive hold the same value record after record
+  // (thresholds, flags, the mode); such a value is shared with the record
+  // before instead of being held once per record.
+  QByteArrayList previous(columns->Count());
+  for (qsizetype i = layout.Header + 1; layout.Header >= 0 && i < static_cast<qsizetype>(lines.size()); ++i) {
+    QByteArrayList values = RowValues(Line(lines, i), starts);
+    auto record = std::make_unique<TOPVarList>();
+    record->Reserve(columns->Count());
+    for (int k = 0; k < columns->Count(); ++k) {
+      if (values[k] == previous[k]) values[k] = previous[k];
+      record->Add(columns->GetItem(k)->Name, {}, values[k]);
+      previous[k] = values[k];
     }
+    records.push_back(std::move(record));
   }
 
   FColumns = std::move(columns);
@@ -167,7 +236,7 @@ QByteArray TDeviceArchive::SaveToBytes() const {
   const int columnCount = header ? header->Count() : 0;
 
   QByteArray bytes;
-  if (FColumns && FCaptions && FCaptions->Count() == FColumns->Count()) {
+  if (FColumns && FCaptions && columnCount > 0 && FCaptions->Count() == columnCount) {
     int nameWidth = 0;
     for (int i = 0; i < columnCount; ++i) nameWidth = std::max(nameWidth, int(FColumns->GetItem(i)->Name.size()));
     for (int i = 0; i < columnCount; ++i)

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -26,6 +27,13 @@
 // plus 2, so a field always ends in at least two spaces.
 class TDeviceArchive {
  public:
+  // No archive file of an installation comes near: years of hourly records
+  // of every variable take a few megabytes.
+  static constexpr qint64 kMaxFileBytes = 64 << 20;
+  // Cells allowed beyond one per two bytes of the file (each cell of a file
+  // the program writes takes at least two), for short hand-made rows.
+  static constexpr int64_t kSpareCells = 65536;
+
   TDeviceArchive() = default;
   TDeviceArchive(const TDeviceArchive&) = delete;
   TDeviceArchive& operator=(const TDeviceArchive&) = delete;
@@ -47,18 +55,22 @@ class TDeviceArchive {
   // this one: the same columns, captions and records.
   void CopyTo(std::unique_ptr<TDeviceArchive>& target) const;
 
-  // False, with the archive unchanged, when the file cannot be read.
+  // False, with the archive unchanged, when the file cannot be read, is not
+  // a regular file, is larger than kMaxFileBytes or is refused by
+  // LoadFromBytes.
   bool LoadFile(const QString& fileName);
   // A failed write leaves an existing file as it was.
   bool SaveFile(const QString& fileName) const;
 
-  // Reads the contents of an archive file; any bytes give an archive. A row
+  // Reads the contents of an archive file; any bytes give an archive unless
+  // their rows would make more cells than one per two bytes (and some spare):
+  // then false, the archive unchanged. A row
   // whose fields start where the header's columns start is read by position,
   // so empty values and values holding two spaces keep their columns; other
   // rows are split at runs of two spaces. Either way the last column takes
   // whatever the row holds beyond it. A file without its caption section
-  // is recognised by its first line not being followed by the two empty
-  // lines that end that section.
+  // is recognised by its first empty line not being followed by another,
+  // unless the lines before it name the header's columns.
   bool LoadFromBytes(const QByteArray& bytes);
   // The contents of the archive file. Without a column list the header is
   // made of the names of the first record's variables (empty when there is

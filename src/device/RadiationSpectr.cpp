@@ -1,9 +1,9 @@
 #include "RadiationSpectr.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -34,24 +34,6 @@ THeaderKey TakeHeaderKey(QByteArray& header, const QByteArray& key) {
   THeaderKey result{true, TextUtils::ParseDecimal(TextUtils::Trim(header.mid(valueAt, end - valueAt)))};
   header.remove(at, end - at + 1);
   return result;
-}
-
-std::optional<QByteArray> ReadPrefix(const QString& fileName, qint64 maxSize) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = file.read(maxSize);
-  if (file.error() != QFileDevice::NoError) return std::nullopt;
-  return bytes;
-}
-
-// The first maxLines lines of a file, line ends included.
-std::optional<QByteArray> ReadLines(const QString& fileName, int maxLines) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes;
-  for (int line = 0; line < maxLines && !file.atEnd(); ++line) bytes += file.readLine();
-  if (file.error() != QFileDevice::NoError) return std::nullopt;
-  return bytes;
 }
 
 }  // namespace
@@ -87,14 +69,10 @@ bool TRadiationSpectr::LoadDeviceBlock(const char* buffer, qsizetype count, bool
 
 bool TRadiationSpectr::LoadFile(const QString& fileName) {
   const QByteArray suffix = TextUtils::AsciiUpper(QFileInfo(fileName).suffix().toLatin1());
-  if (suffix == "SPC") {
-    const auto bytes = ReadPrefix(fileName, kBinarySize);
-    return bytes && LoadBinary(*bytes);
-  }
-  if (suffix == "SP") {
-    const auto bytes = ReadLines(fileName, 2 + kChannels);
-    return bytes && LoadText(*bytes);
-  }
+  if (suffix != "SPC" && suffix != "SP") return false;
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileBytes);
+  if (!bytes) return false;
+  return suffix == "SPC" ? LoadBinary(*bytes) : LoadText(*bytes);
   return false;
 }
 

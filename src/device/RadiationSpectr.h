@@ -18,6 +18,8 @@ class TRadiationSpectr {
   static constexpr int kChannels = 1024;
   static constexpr int kHeaderSize = 512;
   static constexpr int kBinarySize = kHeaderSize + kChannels * 4;  // 4608
+  // A spectrum file is 4608 bytes (.SPC) or some 12 KB of text (.SP).
+  static constexpr qint64 kMaxFileBytes = 1 << 20;
 
   long double A() const { return FA; }
   long double B() const { return FB; }
@@ -48,7 +50,8 @@ class TRadiationSpectr {
   bool LoadDeviceBlock(const char* buffer, qsizetype count, bool reverseBytes);
 
   // By the file name's extension, in any case: ".SPC" binary, ".SP" text;
-  // any other extension gives false and changes nothing.
+  // any other extension gives false and changes nothing, and so does a file
+  // that is not a regular one or is larger than kMaxFileBytes.
   bool LoadFile(const QString& fileName);
   // Always the binary format, whatever the extension; a failed write leaves
   // an existing file as it was.

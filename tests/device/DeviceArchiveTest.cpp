@@ -209,6 +209,28 @@ TEST(DeviceArchiveFile, LoadsFilesInTheEarlierLayout) {
        {},
        {{"7", "8", "9"}}},
       {"a caption with no text keeps its place", "A  \r\nB  b\r\n\r\n\r\nA  B  \r\n", {"A", "B"}, {"", "b"}, {}},
+      {"caption section followed by one empty line",
+       "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n"
+       "DATETIME             SUMALPHA  \r\n"
+       "07/03/2005 14.05.09  12.5      \r\n",
+       {"DATETIME", "SUMALPHA"},
+       {"cap1", "cap2"},
+       {{"07/03/2005 14.05.09", "12.5"}}},
+      {"caption section and its two empty lines only",
+       "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n\r\n",
+       {},
+       {"cap1", "cap2"},
+       {}},
+      {"no captions, two empty lines at the end",
+       "A  B  \r\n1  2  \r\n\r\n\r\n",
+       {"A", "B"},
+       {},
+       {{"1", "2"}, {"", ""}, {"", ""}}},
+      {"no captions, an empty line among the rows",
+       "A  B  \r\n1  2  \r\n\r\n3  4  \r\n",
+       {"A", "B"},
+       {},
+       {{"1", "2"}, {"", ""}, {"3", "4"}}},
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.what);
@@ -301,6 +323,18 @@ TEST(DeviceArchiveFile, FilesLoadAndSaveAndFailuresChangeNothing) {
   EXPECT_FALSE(archive.SaveFile(dir.filePath("none/x.daf")));
   EXPECT_FALSE(loaded.LoadFile(dir.filePath("folder.daf")));
   EXPECT_EQ(loaded.RecordCount(), 2);
+
+  // Neither a device nor a table out of all proportion to its bytes is
+  // loaded: a hundred columns and half a million one-letter rows would make
+  // fifty million cells.
+  ASSERT_TRUE(QFile::link("/dev/zero", dir.filePath("zero.daf")));
+  EXPECT_FALSE(loaded.LoadFile(dir.filePath("zero.daf")));
+  QByteArray header;
+  for (int i = 0; i < 100; ++i) header += "C" + QByteArray::number(i) + "  ";
+  ASSERT_TRUE(WriteFile(dir.filePath("wide.daf"), header + "\r\n" + QByteArray("x\n").repeated(500000)));
+  EXPECT_FALSE(loaded.LoadFile(dir.filePath("wide.daf")));
+  EXPECT_EQ(loaded.RecordCount(), 2);
+  EXPECT_EQ(Names(loaded.Columns()), QByteArrayList{"RADON"});
 }
 
 TEST(DeviceArchiveFile, FailedSaveInAReadOnlyDirectoryKeepsThePreviousFile) {

@@ -1,9 +1,8 @@
 #include "DeviceDataFile.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
-
-#include <QFile>
 
 #include <optional>
 
@@ -23,9 +22,8 @@ QByteArray Format(const TDeviceData& data) {
 }
 
 TDeviceData Load(const QString& path) {
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) return {};
-  return Parse(file.readAll());
+  const std::optional<QByteArray> bytes = ReadRegularFile(path, kMaxFileBytes);
+  return bytes ? Parse(*bytes) : TDeviceData{};
 }
 
 bool Save(const QString& path, const TDeviceData& data) { return SaveFileAtomically(path, Format(data)); }

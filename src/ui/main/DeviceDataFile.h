@@ -23,13 +23,16 @@ struct TDeviceData {
 namespace DeviceDataFile {
 
 inline const QString kFileName = QStringLiteral("qev.dtf");
+// Two short lines; a larger file is not the device data file.
+constexpr qint64 kMaxFileBytes = 64 * 1024;
 
 // The two values of the file's text. Anything wrong with either line (a
 // missing line, a text that is not an integer) gives both defaults.
 TDeviceData Parse(const QByteArray& content);
 QByteArray Format(const TDeviceData& data);
 
-// A missing or unreadable file gives the defaults.
+// A missing or unreadable file gives the defaults, and so does anything that
+// is not a regular file of at most kMaxFileBytes.
 TDeviceData Load(const QString& path);
 // Replaces the file atomically: a failed save leaves the previous one.
 bool Save(const QString& path, const TDeviceData& data);
