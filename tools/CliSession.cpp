@@ -10,6 +10,8 @@
 #include "TextUtils.h"
 #include "Win1251.h"
 
+#include <QFileInfo>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -61,6 +63,37 @@ QString Text(const QByteArray& bytes) { return Win1251::ToUnicode(bytes); }
 
 QByteArray Reference(const TOPVarListItem& item) { return OpenProtocolText::VarReference(item); }
 
+// Why the driver's last transaction failed, for a message.
+QString Cause(const TOpenProtocolDriver& driver) {
+  using TFailure = TOpenProtocolDriver::TFailure;
+  switch (driver.LastFailure()) {
+    case TFailure::NoChannel:
+    case TFailure::LineFailed:
+      return QStringLiteral("the serial port failed (unplugged or gone?)");
+    case TFailure::Silent:
+      return QStringLiteral("the installation did not answer");
+    case TFailure::BadFrame:
+      return QStringLiteral("the answers were damaged (checksum, length or address)");
+    case TFailure::NotAnswered:
+      return QStringLiteral("the answers were not answers to the request");
+    case TFailure::Refused:
+      return QStringLiteral("the request cannot be sent (a value holds \";\" or \"=\", or it is too long)");
+    case TFailure::BadContent:
+      return QStringLiteral("the installation announced no usable blocks");
+    case TFailure::Stopped:
+      return QStringLiteral("stopped");
+    case TFailure::None:
+      break;
+  }
+  return QStringLiteral("unknown");
+}
+
+// The request that failed, when the driver names one.
+QString FailedAt(const TOpenProtocolDriver& driver) {
+  const QByteArray request = driver.FailedRequest();
+  return request.isEmpty() ? QString() : QStringLiteral(" at ") + Text(request);
+}
+
 // NAME or NAME:INDEX, and an optional =VALUE, into a one-variable list.
 void AddItem(TOPVarList& list, const QByteArray& argument) {
   const TextUtils::TSplit value = TextUtils::SplitAtFirst(argument, "=");
@@ -100,7 +133,7 @@ class TCliSession {
 
  private:
   bool OpenLine() {
-    FChannel.LoadSettings(FOptions.SettingsFile);
+    const QString why = SettingsProblem();
     TComSettings& s = FChannel.Settings();
     if (!FOptions.Port.isEmpty()) s.SetPortNumber(FOptions.Port);
     if (!FOptions.Baud.isEmpty()) s.SetTransferRate(FOptions.Baud);
@@ -109,11 +142,29 @@ class TCliSession {
     if (!FOptions.Latency.isEmpty()) s.SetLatencyPeriod(FOptions.Latency);
     if (!FOptions.Dtr.isEmpty()) s.SetDTRControl(FOptions.Dtr);
     if (!FOptions.Rts.isEmpty()) s.SetRTSControl(FOptions.Rts);
+    if (!why.isEmpty())
+      FErr << "qev-cli: " << TComSettings::FilePath(FOptions.SettingsFile) << ' ' << why << "; using "
+           << Text(s.PortNumber()) << ", " << Text(s.TransferRate()) << ", " << Text(s.StopBits()) << ", "
+           << Text(s.Paritet()) << ", " << Text(s.LatencyPeriod()) << ", DTR " << Text(s.DTRControl()) << ", RTS "
+           << Text(s.RTSControl()) << Qt::endl;
     if (FChannel.Open()) return true;
     FErr << "qev-cli: cannot open the serial port " << Text(s.PortNumber()) << " (" << Text(s.TransferRate()) << ", "
          << Text(s.Paritet()) << ", DTR " << Text(s.DTRControl()) << ", RTS " << Text(s.RTSControl()) << ")"
          << Qt::endl;
     return false;
+  }
+
+  // Loads the settings file; what was wrong with it, or nothing.
+  QString SettingsProblem() {
+    const QFileInfo file(TComSettings::FilePath(FOptions.SettingsFile));
+    const bool loaded = FChannel.LoadSettings(FOptions.SettingsFile);
+    if (!file.exists()) return QStringLiteral("is missing");
+    if (!file.isFile() || file.size() > TComSettings::kMaxFileBytes)
+      return QStringLiteral("could not be read: not a settings file");
+    if (!loaded) return QStringLiteral("could not be read: a write time-out is not a whole number");
+    const QByteArrayList missing = FChannel.Settings().MissingKeys();
+    if (!missing.isEmpty()) return QStringLiteral("is damaged: it lacks ") + Text(missing.join(", "));
+    return {};
   }
 
   // One request per variable, so a failure names its variable.
@@ -127,7 +178,7 @@ class TCliSession {
           write ? FDriver.WriteVars(FNGAS.DevAddress(), list) : FDriver.ReadVars(FNGAS.DevAddress(), list);
       if (!answered) {
         FErr << "qev-cli: " << (write ? "writing " : "reading ") << Text(Reference(item))
-             << " failed: the installation did not answer" << Qt::endl;
+             << " failed: " << Cause(FDriver) << Qt::endl;
         return 1;
       }
       FOut << Text(Reference(item)) << '=' << Text(item.Value) << Qt::endl;
@@ -138,7 +189,8 @@ class TCliSession {
   int ReadSpectrum() {
     const bool background = FOptions.BackgroundSpectrum;
     if (!(background ? FNGAS.ReadBkSpectr() : FNGAS.ReadMainSpectr())) {
-      FErr << "qev-cli: reading the " << (background ? "background" : "main") << " spectrum failed" << Qt::endl;
+      FErr << "qev-cli: reading the " << (background ? "background" : "main") << " spectrum failed" << FailedAt(FDriver)
+           << ": " << Cause(FDriver) << Qt::endl;
       return 1;
     }
     const TRadiationSpectr& spectr = background ? FNGAS.BkSpectr() : FNGAS.MainSpectr();
@@ -175,7 +227,11 @@ class TCliSession {
     }
 
     if (!FNGAS.ReadArchSize()) {
-      FErr << "qev-cli: reading NUMOFRECORDS failed" << Qt::endl;
+      FErr << "qev-cli: reading NUMOFRECORDS failed: "
+           << (FDriver.LastFailure() == TOpenProtocolDriver::TFailure::None
+                   ? QStringLiteral("the answer is not a number of records")
+                   : Cause(FDriver))
+           << Qt::endl;
       return 1;
     }
     const int last = FOptions.To < 0 ? FNGAS.ArchSize() : FOptions.To;
@@ -189,7 +245,8 @@ class TCliSession {
     }
     TDeviceArchive& archive = FNGAS.Archive();
     if (!read) {
-      FErr << "qev-cli: the archive read failed after " << archive.RecordCount() << " records" << Qt::endl;
+      FErr << "qev-cli: the archive read failed after " << archive.RecordCount() << " records" << FailedAt(FDriver)
+           << ": " << Cause(FDriver) << Qt::endl;
       return 1;
     }
     archive.SetCaptions(captions);

@@ -4,6 +4,7 @@
 #include "StartupPaths.h"
 #include "TextUtils.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -175,7 +176,9 @@ TSerialPort::TTimeouts TComProperties::TimeoutsFor(int32_t charTime, const QByte
   timeouts.ReadInterval = (platformKind == TPlatformInfo::kWinNT ? 20 : 40) * c;
   timeouts.ReadTotalMultiplier = latency.Multiplier;
   timeouts.ReadTotalConstant = latency.PerChar * c + latency.Fixed;
-  timeouts.WriteTotalMultiplier = static_cast<uint32_t>(writeMultiplier);
-  timeouts.WriteTotalConstant = static_cast<uint32_t>(writeConstant);
+  // A negative value in a hand-edited commport.cfg means no time-out, not
+  // one of some fifty days.
+  timeouts.WriteTotalMultiplier = static_cast<uint32_t>(std::max(writeMultiplier, 0));
+  timeouts.WriteTotalConstant = static_cast<uint32_t>(std::max(writeConstant, 0));
   return timeouts;
 }

@@ -1,11 +1,11 @@
 #include "ComSettings.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "StartupPaths.h"
 #include "TextUtils.h"
 
 #include <QDir>
-#include <QFile>
 
 namespace {
 
@@ -63,14 +63,24 @@ void TComSettings::SetFailedLoadDefaults() {
 QString TComSettings::FilePath(const QString& fileName) { return QDir(ProgramDir()).filePath(fileName); }
 
 bool TComSettings::LoadFromFile(const QString& fileName) {
-  QFile file(FilePath(fileName));
-  if (!file.open(QIODevice::ReadOnly)) {
+  FMissingKeys.clear();
+  for (const char* key : kKeys) FMissingKeys << key;
+  const std::optional<QByteArray> bytes = ReadRegularFile(FilePath(fileName), kMaxFileBytes);
+  if (!bytes) {
     SetFailedLoadDefaults();
     return false;
   }
+  return LoadFromBytes(*bytes);
+}
+
+bool TComSettings::LoadFromBytes(const QByteArray& bytes) {
+  FMissingKeys.clear();
+  for (const char* key : kKeys) FMissingKeys << key;
   TValues values = GetValues();
-  for (int line = 0; line < kLinesRead && !file.atEnd(); ++line) {
-    const QByteArray text = LineText(file.readLine());
+  std::array<bool, kValueCount> found{};
+  const QByteArrayList lines = TextUtils::SplitLines(bytes);
+  for (int line = 0; line < kLinesRead && line < lines.size(); ++line) {
+    const QByteArray text = LineText(lines[line]);
     const TextUtils::TSplit pair = TextUtils::SplitAtFirst(text, "=");
     if (!pair.Found) continue;
     const int index = KeyIndex(pair.Before);
@@ -80,11 +90,11 @@ bool TComSettings::LoadFromFile(const QString& fileName) {
       return false;
     }
     values[index] = pair.After;
+    found[static_cast<size_t>(index)] = true;
   }
-  if (file.error() != QFileDevice::NoError) {
-    SetFailedLoadDefaults();
-    return false;
-  }
+  FMissingKeys.clear();
+  for (int i = 0; i < kValueCount; ++i)
+    if (!found[static_cast<size_t>(i)]) FMissingKeys << kKeys[i];
   // The texts are taken as they stand, an empty one included.
   FPortNumber = values[0];
   FTransferRate = values[1];
@@ -99,10 +109,14 @@ bool TComSettings::LoadFromFile(const QString& fileName) {
 }
 
 bool TComSettings::SaveToFile(const QString& fileName) const {
+  return SaveFileAtomically(FilePath(fileName), SaveToBytes());
+}
+
+QByteArray TComSettings::SaveToBytes() const {
   const TValues values = GetValues();
   QByteArray text;
   for (int i = 0; i < kValueCount; ++i) text += QByteArray(kKeys[i]) + '=' + values[i] + "\r\n";
-  return SaveFileAtomically(FilePath(fileName), text);
+  return text;
 }
 
 TComSettings::TValues TComSettings::GetValues() const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
 
 #include <array>
@@ -17,6 +18,9 @@ class TComSettings {
   // write time-out multiplier, write time-out constant.
   using TValues = std::array<QByteArray, kValueCount>;
 
+  // Nine short lines; a larger file is not a settings file.
+  static constexpr qint64 kMaxFileBytes = 64 * 1024;
+
   // The values a fresh dialog shows.
   TComSettings();
 
@@ -30,11 +34,17 @@ class TComSettings {
 
   // Reads up to nine Key=value lines; unknown keys and lines without "=" are
   // ignored, a repeated key wins. A missing file or a time-out value that is
-  // not a decimal number gives the failed-load defaults and false.
+  // not a decimal number gives the failed-load defaults and false, and so
+  // does anything that is not a regular file of at most kMaxFileBytes.
   bool LoadFromFile(const QString& fileName);
+  // The same for the file's contents.
+  bool LoadFromBytes(const QByteArray& bytes);
+  // The keys the last load did not find (all nine after a failed one).
+  const QByteArrayList& MissingKeys() const { return FMissingKeys; }
   // Writes the nine lines (CR LF) atomically: a failed save leaves the
   // previous file as it was.
   bool SaveToFile(const QString& fileName) const;
+  QByteArray SaveToBytes() const;
 
   // The nine values as texts, the integers in decimal; SetValues puts them
   // back, an empty text giving the failed-load default of its value.
@@ -71,4 +81,5 @@ class TComSettings {
   QByteArray FRTSControl;
   int32_t FWriteTimeoutMultiplier = 0;
   int32_t FWriteTimeoutConstant = 0;
+  QByteArrayList FMissingKeys;
 };

@@ -3,6 +3,7 @@
 #include "Win1251.h"
 
 #include <QDeadlineTimer>
+#include <QThread>
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +12,7 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <sys/ioctl.h>
 #include <termios.h>
 #endif
 
@@ -146,7 +148,18 @@ bool TQtSerialPort::Write(const uint8_t* buffer, uint32_t count, uint32_t& writt
     return false;
   }
   written = count;
-  return DrainOutput();
+  // The bytes must be on the line before the answer is awaited, but a line
+  // held up (flow control, a vanished adapter) must not hold the program:
+  // the write's own time-out bounds the wait, without one the line time of
+  // the bytes does.
+  const bool timed = FTimeouts.WriteTotalMultiplier != 0 || FTimeouts.WriteTotalConstant != 0;
+  return DrainOutput(timed ? deadline : QDeadlineTimer(LineTimeMs(count)));
+}
+
+qint64 TQtSerialPort::LineTimeMs(uint32_t bytes) const {
+  const qint64 baud = std::max<qint64>(FPort.baudRate(), 1);
+  // Ten bits a byte, and room for the driver and the adapter.
+  return qint64{bytes} * 10 * 1000 / baud + kDrainAllowanceMs;
 }
 
 int TQtSerialPort::SliceMs(const QDeadlineTimer& deadline) const {
@@ -155,14 +168,27 @@ int TQtSerialPort::SliceMs(const QDeadlineTimer& deadline) const {
   return ms < 0 ? kWaitSliceMs : std::min(ms, kWaitSliceMs);
 }
 
-bool TQtSerialPort::DrainOutput() {
+bool TQtSerialPort::DrainOutput(const QDeadlineTimer& deadline) {
 #ifdef Q_OS_WIN
+  // The write's time-outs bound FlushFileBuffers on a COM port.
+  Q_UNUSED(deadline);
   return FlushFileBuffers(reinterpret_cast<HANDLE>(FPort.handle())) != 0;
 #else
-  while (tcdrain(FPort.handle()) != 0) {
-    if (errno != EINTR) return false;
+  for (;;) {
+    int pending = 0;
+    if (::ioctl(FPort.handle(), TIOCOUTQ, &pending) != 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    if (pending <= 0) return true;
+    if (deadline.hasExpired()) {
+      // What is left must not go out in front of the next request.
+      ::tcflush(FPort.handle(), TCOFLUSH);
+      return false;
+    }
+    QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(deadline.remainingTime(), 1, kDrainPollMs)));
+    Waiting();
   }
-  return true;
 #endif
 }
 

@@ -41,8 +41,15 @@ class TQtSerialPort : public TSerialPort {
   // How long one wait may last: up to the deadline, in slices when a wait
   // callback is set.
   int SliceMs(const QDeadlineTimer& deadline) const;
-  // Waits until the operating system has sent its own buffer to the line.
-  bool DrainOutput();
+  // Waits until the operating system has sent its own buffer to the line,
+  // until the deadline at most; false (the rest dropped) when it passed.
+  bool DrainOutput(const QDeadlineTimer& deadline);
+  // The time the line takes to carry the bytes at the port's speed, with
+  // an allowance.
+  qint64 LineTimeMs(uint32_t bytes) const;
+
+  static constexpr qint64 kDrainAllowanceMs = 100;
+  static constexpr qint64 kDrainPollMs = 5;
 
   QSerialPort FPort;
   TTimeouts FTimeouts;

@@ -79,7 +79,17 @@ TEST_F(ComSettingsTest, MissingOrDamagedFileGivesFailedLoadDefaults) {
     TComSettings settings = Changed();
     EXPECT_FALSE(settings.LoadFromFile("commport.cfg")) << row.Case;
     EXPECT_EQ(settings.GetValues(), kFailedLoad) << row.Case;
+    EXPECT_EQ(settings.MissingKeys().size(), TComSettings::kValueCount);
   }
+  // Not a settings file at all: a device, or far too large.
+  QFile::remove(PathOf("commport.cfg"));
+  ASSERT_TRUE(QFile::link("/dev/zero", PathOf("commport.cfg")));
+  TComSettings settings = Changed();
+  EXPECT_FALSE(settings.LoadFromFile("commport.cfg"));
+  EXPECT_EQ(settings.GetValues(), kFailedLoad);
+  QFile::remove(PathOf("commport.cfg"));
+  WriteFile("PortNumber=COM2\r\n" + QByteArray(TComSettings::kMaxFileBytes, '\n'));
+  EXPECT_FALSE(settings.LoadFromFile("commport.cfg"));
 }
 
 TEST_F(ComSettingsTest, LoadsLinesInAnyOrderAndStopsAfterTheNinth) {
@@ -124,6 +134,8 @@ TEST_F(ComSettingsTest, ShortFileKeepsValuesItDoesNotName) {
   TComSettings::TValues expected = Changed().GetValues();
   expected[1] = "2400 baud";
   EXPECT_EQ(settings.GetValues(), expected);
+  EXPECT_EQ(settings.MissingKeys().size(), TComSettings::kValueCount - 1);
+  EXPECT_FALSE(settings.MissingKeys().contains("TransferRate"));
 }
 
 TEST_F(ComSettingsTest, TypedTextsSurviveSaveAndLoadAsTheyStand) {

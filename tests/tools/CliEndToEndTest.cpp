@@ -3,7 +3,9 @@
 #include "PtyEmulatorServer.h"
 #include "RadiationSpectr.h"
 
+#include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -28,12 +30,12 @@ class CliEndToEnd : public testing::Test {
     ASSERT_TRUE(FDir.isValid());
   }
 
-  TRun Run(const QStringList& arguments) {
+  TRun Run(const QStringList& arguments, const QString& settings = QStringLiteral("none.cfg")) {
     QProcess process;
     process.setWorkingDirectory(FDir.path());
     process.start(QStringLiteral(QEV_CLI_PATH),
                   QStringList{"--port", FServer->SlavePath(), "--dtr", "handshake", "--rts", "handshake", "--settings",
-                              FDir.filePath("none.cfg")} +
+                              FDir.filePath(settings)} +
                       arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
     return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -72,6 +74,12 @@ TEST_F(CliEndToEnd, SilentInstallationExitsOneNamingTheVariable) {
   EXPECT_TRUE(read.Out.isEmpty());
   EXPECT_TRUE(read.Err.contains("STATUS")) << read.Err.toStdString();
 
+  EXPECT_TRUE(read.Err.contains("did not answer")) << read.Err.toStdString();
+  const TRun spectrum = Run({"--latency", "25 millisecond", "spectrum", "main", "--out", FDir.filePath("m.spc")});
+  EXPECT_EQ(spectrum.ExitCode, 1);
+  EXPECT_TRUE(spectrum.Err.contains("main spectrum failed at MAINENERGYA=??;: the installation did not answer"))
+      << spectrum.Err.toStdString();
+
   const TRun noPort = Run({"--port", FDir.filePath("no-such-port"), "read", "MODE"});
   EXPECT_EQ(noPort.ExitCode, 1);
   EXPECT_TRUE(noPort.Err.contains("cannot open"));
@@ -101,4 +109,42 @@ TEST_F(CliEndToEnd, SavesTheArchiveAndASpectrum) {
   for (int i = 0; i < TRadiationSpectr::kChannels; ++i) total += spectr.Channel(i);
   EXPECT_TRUE(spectrum.Out.contains(QString("total=%1").arg(total))) << spectrum.Out.toStdString();
   EXPECT_GT(total, 0);
+}
+
+TEST_F(CliEndToEnd, AnswersToOtherRequestsGiveTheRightValuesOrAFailureNamingTheVariable) {
+  const QStringList names = {"ALPHAALARM1", "SERIALN", "MODE", "BETAALARM1", "ALPHAALARM2"};
+  QStringList expected;
+  for (const QString& name : names) expected << name + '=' + QString::fromLatin1(*FEmulator->Variable(name.toLatin1()));
+  const struct {
+    TFaultKind Kind;
+    int Every;
+    bool MayFail;  // a late answer may keep coming late until the attempts run out
+  } rows[] = {{TFaultKind::Behind, 0, false}, {TFaultKind::Malformed, 2, false}, {TFaultKind::Late, 3, true}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(TEmulatorFaults::Name(row.Kind).constData());
+    TFaultPlan plan;
+    plan.Kind = row.Kind;
+    plan.Every = row.Every;
+    plan.LateMs = 150;
+    FEmulator->SetFaults(plan);
+    const TRun read = Run(QStringList{"--latency", "100 millisecond", "read"} + names);
+    if (read.ExitCode == 0 || !row.MayFail) {
+      EXPECT_EQ(read.ExitCode, 0) << read.Err.toStdString();
+      EXPECT_EQ(read.Out.split('\n', Qt::SkipEmptyParts), expected);
+    } else {
+      EXPECT_EQ(read.ExitCode, 1);
+      EXPECT_TRUE(read.Err.contains(QRegularExpression("reading [A-Z0-9]+ failed: "))) << read.Err.toStdString();
+    }
+  }
+}
+
+TEST_F(CliEndToEnd, ADamagedSettingsFileIsReportedWithTheSettingsUsed) {
+  QFile file(FDir.filePath("commport.cfg"));
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.write("\x01\x02 not a settings file\r\nTransferRate=9600 baud\r\n");
+  file.close();
+  const TRun read = Run({"read", "MODE"}, "commport.cfg");
+  EXPECT_EQ(read.ExitCode, 0) << read.Err.toStdString();
+  EXPECT_TRUE(read.Err.contains("commport.cfg is damaged: it lacks PortNumber, StopBits")) << read.Err.toStdString();
+  EXPECT_TRUE(read.Err.contains("; using " + FServer->SlavePath() + ", 9600 baud")) << read.Err.toStdString();
 }
