@@ -12,9 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const int bit = 1 << (data[0] % 8);
   const QByteArray text(reinterpret_cast<const char*>(data) + 1, static_cast<qsizetype>(size - 1));
 
-  // DATETIME: what parses is written back the same way and parses again.
+  // DATETIME: a date the four-digit year can carry is written back the same
+  // way and parses again.
   const TDeviceDateTime parsed = ParseDeviceDateTime(text);
-  if (parsed.Date) {
+  if (parsed.Date && parsed.Date->year() >= 1 && parsed.Date->year() <= 9999) {
     const QTime time = parsed.Time.value_or(QTime(0, 0));
     const TDeviceDateTime again = ParseDeviceDateTime(FormatDeviceDateTime(*parsed.Date, time));
     if (again.Date != parsed.Date || again.Time != time) std::abort();
