@@ -2,12 +2,19 @@
 #   make run    installs what is missing, builds, and starts the program
 #               against the installation emulator
 #   make test   installs what is missing, builds, and runs every test
+# and what CI runs besides (.ci/run):
+#   make sanitize   every test again, built with AddressSanitizer and
+#                   UndefinedBehaviorSanitizer, in build-asan/
+#   make fuzz-run   every fuzz target for FUZZ_SECONDS on its seeds
 
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
 JOBS ?= $(shell nproc)
+SANITIZE_BUILD ?= build-asan
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 15
 
-.PHONY: all deps configure build test run bench fuzz clean
+.PHONY: all deps configure build test run bench sanitize fuzz fuzz-run clean
 
 all: build
 
@@ -29,10 +36,23 @@ run: build
 bench: build
 	$(BUILD)/bench/qev-bench
 
+# A finding stops the test at once and names its place.
+sanitize: deps
+	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_SANITIZE=ON
+	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
+	cd $(SANITIZE_BUILD) && QT_QPA_PLATFORM=offscreen \
+		ASAN_OPTIONS=abort_on_error=0:detect_stack_use_after_return=0 \
+		UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+		ctest --output-on-failure -j$(JOBS)
+
+# Every target that fuzz/CMakeLists.txt adds with qev_add_fuzzer.
 fuzz:
 	QEV_FUZZ_DEPS=1 ./scripts/install-deps.sh
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_FUZZ=ON -DQEV_BUILD_TESTS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target qev-fuzz-frame qev-fuzz-spc qev-fuzz-sp qev-fuzz-daf
+	CC=clang CXX=clang++ cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_FUZZ=ON -DQEV_BUILD_TESTS=OFF
+	cmake --build $(FUZZ_BUILD) -j$(JOBS) --target qev-fuzzers
+
+fuzz-run: fuzz
+	./scripts/run-fuzzers.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
 
 clean:
-	rm -rf $(BUILD) build-fuzz
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)
