@@ -49,7 +49,7 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
       const TOPVarListItem& item = *list.GetItem(next++);
       if (kind == TTransaction::Write && BreaksTheLine(item.Value)) {
         Log(FCommLog, kRequestPrefix + OpenProtocolText::WriteRequest(item));
-        Log(FCommLog, kAnswerPrefix + "not sent: the value holds \";\" or \"=\"");
+        Log(FCommLog, "-- " + Win1251::FromUnicode(QStringLiteral("не отправлено: значение содержит \";\" или \"=\"")));
         ResetProgress();
         return false;
       }
@@ -114,8 +114,8 @@ std::optional<TPacket> TOpenProtocolDriver::Request(uint8_t address, const QByte
   const std::optional<TPacket> request = OpenProtocolText::TextPacket(FLocalAddress, address, text);
   if (!request) {
     Log(FCommLog, kRequestPrefix + text);
-    Log(FCommLog,
-        kAnswerPrefix + "not sent: longer than " + QByteArray::number(OpenProtocolText::kMaxText) + " characters");
+    Log(FCommLog, "-- " + Win1251::FromUnicode(
+                              QStringLiteral("не отправлено: длиннее %1 символов").arg(OpenProtocolText::kMaxText)));
     if (FRequestFinished) FRequestFinished(false);
     return std::nullopt;
   }

@@ -155,6 +155,11 @@ TEST_F(DriverTest, RefusesWhatTheLineCannotCarry) {
   EXPECT_FALSE(FDriver.ReadVars(1, longName));
   EXPECT_TRUE(FChannel.Written.isEmpty());
   EXPECT_EQ(FComm.LineCount(), 6);
+  // The terminal page says in the operator's language why nothing was sent.
+  const QByteArray breaks = Win1251::FromUnicode(QStringLiteral("-- не отправлено: значение содержит \";\" или \"=\""));
+  EXPECT_EQ(FComm.Lines().at(1), breaks);
+  EXPECT_EQ(FComm.Lines().at(3), breaks);
+  EXPECT_EQ(FComm.Lines().at(5), Win1251::FromUnicode(QStringLiteral("-- не отправлено: длиннее 253 символов")));
 }
 
 TEST_F(DriverTest, PackModeZeroCollectsItemsUpToAbout127Characters) {
