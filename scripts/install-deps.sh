@@ -4,7 +4,7 @@
 set -eu
 
 packages="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-libgtest-dev libjpeg-dev xvfb xauth"
+libgtest-dev libjpeg-dev xvfb xauth qt6-translations-l10n"
 if [ "${QEV_FUZZ_DEPS:-0}" = 1 ]; then
   packages="$packages clang libclang-rt-14-dev"
 fi

@@ -4,12 +4,28 @@
 #include "Win1251.h"
 #include "ui_ComResourceSetupEng.h"
 
+#include <QIcon>
 #include <QScreen>
 #include <QSerialPortInfo>
 
 namespace {
 
-void ShowText(QComboBox* box, const QByteArray& text) { box->setCurrentText(Win1251::ToUnicode(text)); }
+// A value the list holds becomes its current item, so the arrow keys, the
+// wheel and the popup go on from the value shown; any other text (a device
+// path typed in, a value from an edited commport.cfg) is kept as typed.
+void ShowText(QComboBox* box, const QByteArray& text) {
+  const QString shown = Win1251::ToUnicode(text);
+  const int item = box->findText(shown);
+  box->setCurrentIndex(item);
+  if (item < 0) box->setEditText(shown);
+}
+
+QIcon SerialConnectorIcon() {
+  QIcon icon;
+  for (const int size : {16, 32, 48, 256})
+    icon.addFile(QStringLiteral(":/link/serial-%1.png").arg(size), QSize(size, size));
+  return icon;
+}
 
 QByteArray TextOf(const QComboBox* box) { return Win1251::FromUnicode(box->currentText()); }
 
@@ -21,6 +37,7 @@ TComPropertiesDialog::TComPropertiesDialog(QWidget* parent)
   // A title without buttons: the window is closed by OK, Cancel or Esc.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowStaysOnTopHint);
   setFixedSize(260, 225);
+  setWindowIcon(SerialConnectorIcon());
   connect(ui->btOK, &QPushButton::clicked, this, &TComPropertiesDialog::btOKClick);
   connect(ui->btCancel, &QPushButton::clicked, this, &TComPropertiesDialog::btCancelClick);
   AddSystemPorts();

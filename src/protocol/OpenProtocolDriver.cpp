@@ -178,8 +178,8 @@ std::optional<TPacket> TOpenProtocolDriver::Request(uint8_t address, const QByte
   const std::optional<TPacket> request = OpenProtocolText::TextPacket(FLocalAddress, address, text);
   if (!request) {
     Log(FCommLog, kRequestPrefix + text);
-    Log(FCommLog,
-        kAnswerPrefix + "not sent: longer than " + QByteArray::number(OpenProtocolText::kMaxText) + " characters");
+    Log(FCommLog, "-- " + Win1251::FromUnicode(
+                              QStringLiteral("не отправлено: длиннее %1 символов").arg(OpenProtocolText::kMaxText)));
     if (FRequestFinished) FRequestFinished(false);
     Fail(TFailure::Refused, text);
     return std::nullopt;

@@ -3,6 +3,7 @@
 #include "QtSerialPort.h"
 #include "RS232Channel.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -81,6 +82,37 @@ TEST_F(ComPropertiesDialogTest, WindowIsAFixedAlwaysOnTopDialogWithoutTitleButto
   EXPECT_FALSE(flags & Qt::WindowCloseButtonHint);
   EXPECT_FALSE(flags & Qt::WindowContextHelpButtonHint);
   EXPECT_FALSE(flags & Qt::WindowMinMaxButtonsHint);
+  EXPECT_FALSE(FDialog.windowIcon().isNull()) << "the dialog carries its own icon";
+  EXPECT_NE(FDialog.windowIcon().cacheKey(), QApplication::windowIcon().cacheKey());
+}
+
+// The arrow keys go on from the value shown, wherever it is in the list; a
+// typed text that is no item stays as it was typed.
+TEST_F(ComPropertiesDialogTest, AShownValueIsTheCurrentItemSoTheArrowKeysGoOnFromIt) {
+  TComSettings settings;
+  settings.SetPortNumber("COM3");
+  settings.SetTransferRate("9600 baud");
+  settings.SetLatencyPeriod("Approximately 20 seconds");
+  FDialog.ShowValues(settings);
+  const struct {
+    const char* Box;
+    const char* Shown;
+    Qt::Key Key;
+    const char* After;
+  } rows[] = {{"PortNumCBox", "COM3", Qt::Key_Up, "COM2"},
+              {"SpeedCBox", "9600 baud", Qt::Key_Down, "14400 baud"},
+              {"PeriodCBox", "Approximately 20 seconds", Qt::Key_Up, "Approximately 17.5 seconds"},
+              {"ParitetCBox", "None", Qt::Key_Down, "Even"}};
+  for (const auto& row : rows) {
+    QComboBox* box = Box(row.Box);
+    EXPECT_EQ(box->itemText(box->currentIndex()), row.Shown) << row.Box;
+    QTest::keyClick(box, row.Key);
+    EXPECT_EQ(box->currentText(), row.After) << row.Box;
+  }
+
+  settings.SetPortNumber("/dev/ttyUSB0");
+  FDialog.ShowValues(settings);
+  EXPECT_EQ(Box("PortNumCBox")->currentText(), "/dev/ttyUSB0");
 }
 
 TEST_F(ComPropertiesDialogTest, ControlsHaveTheirPlacesCaptionsItemsAndStartValues) {

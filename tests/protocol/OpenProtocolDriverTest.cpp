@@ -162,6 +162,7 @@ TEST_F(DriverTest, RefusesWhatTheLineCannotCarryBeforeSendingAnything) {
   EXPECT_FALSE(FDriver.ReadVars(1, longName));
   EXPECT_TRUE(FChannel.Written.isEmpty());
   EXPECT_EQ(FComm.LineCount(), 5);
+  EXPECT_EQ(FComm.Lines().last(), Win1251::FromUnicode(QStringLiteral("-- не отправлено: длиннее 253 символов")));
 }
 
 TEST_F(DriverTest, AnAnswerThatDoesNotAnswerTheRequestIsAFailedAttempt) {

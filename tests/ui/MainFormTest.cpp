@@ -9,6 +9,8 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -346,6 +348,9 @@ TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
   QTimer::singleShot(0, &form, [&] {
     ++calledIn;
     EXPECT_TRUE(form.ExchangeRunning());
+    // The busy cursor shows that the clicks below are dropped.
+    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
     QTest::mouseClick(request, Qt::LeftButton);
     form.ExecuteCommand(TMainForm::kCmdWriteMeasure);
     form.ExecuteCommand(TMainForm::kCmdReadNet);
@@ -354,6 +359,7 @@ TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
   EXPECT_EQ(calledIn, 1);
   EXPECT_EQ(TakeRequests(), kMeasureReads);
   EXPECT_FALSE(form.ExchangeRunning());
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
   QTest::mouseClick(request, Qt::LeftButton);
   EXPECT_EQ(TakeRequests(), kMeasureReads) << "the button works again after the exchange";
 }
@@ -388,6 +394,7 @@ TEST_F(MainFormTest, AnExceptionLeavingACommandIsShownAndTheWindowGoesOn) {
     EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
     EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
     EXPECT_FALSE(form.ExchangeRunning());
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "nor a busy cursor";
     EXPECT_FALSE(form.WaitWindow()->isVisible()) << "no wait window is left on the screen";
   }
 }

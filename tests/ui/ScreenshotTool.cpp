@@ -1,11 +1,17 @@
-// Draws the main window and its small windows into PNG files, against the
-// emulator, so that a person can look at the layout without a display:
+// Draws the main window's pages and the small windows into PNG files, taken
+// from the program's own windows against the emulator, so that a person can
+// look at the layout without a display and the README's pictures can be
+// taken again when the look changes:
 //   qev_ui_screenshots <folder>
+// scripts/screenshots.sh runs it on a virtual X screen in the Russian locale.
 #include "AerosolMain.h"
+#include "ComResourceSetupEng.h"
 #include "EnterDevNumber.h"
 #include "InstallationEmulator.h"
 #include "NGASDelayTime.h"
+#include "ProgramSetup.h"
 #include "PtyEmulatorServer.h"
+#include "QtOperatorDialogs.h"
 #include "QtSerialPort.h"
 #include "ScriptedDialogs.h"
 #include "StartupPaths.h"
@@ -16,21 +22,36 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QImage>
+#include <QLocale>
+#include <QMessageBox>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 #include <utility>
 
 namespace {
 
-bool Save(QWidget* window, const QString& folder, const QString& name) {
+bool FSavedAll = true;
+
+// Pages of a few flat colours fit an eight-bit palette without a visible
+// change, at a third of the size.
+bool SaveImage(QImage image, const QString& folder, const QString& name) {
   const QString path = QDir(folder).filePath(name + QStringLiteral(".png"));
-  const bool saved = window->grab().save(path);
+  image = image.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither | Qt::AvoidDither);
+  const bool saved = image.save(path, "PNG", 9);
   std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+  FSavedAll = FSavedAll && saved;
   return saved;
+}
+
+void Save(QWidget* window, const QString& folder, const QString& name) {
+  QApplication::processEvents();
+  SaveImage(window->grab().toImage(), folder, name);
 }
 
 }  // namespace
@@ -42,6 +63,8 @@ int main(int argc, char* argv[]) {
     std::fprintf(stderr, "usage: qev_ui_screenshots <folder>\n");
     return 2;
   }
+  ProgramSetup::SetProgramIcon();
+  ProgramSetup::LoadToolkitTranslations(QLocale::system());
   const QString folder = QString::fromLocal8Bit(argv[1]);
   QDir().mkpath(folder);
 
@@ -70,7 +93,6 @@ int main(int argc, char* argv[]) {
   config.close();
 
   TScriptedDialogs dialogs;
-  int written = 0;
   {
     TMainForm form(dialogs, std::make_unique<TQtSerialPort>());
     form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
@@ -89,39 +111,73 @@ int main(int argc, char* argv[]) {
         emulator.SetVariable("TEST", "129");
         form.ExecuteCommand(TMainForm::kCmdReadTest);
       }
-      written += Save(&form, folder, QStringLiteral("main-%1-%2").arg(page + 1).arg(QString::fromLatin1(pages[page])));
+      Save(&form, folder, QStringLiteral("main-%1-%2").arg(page + 1).arg(QString::fromLatin1(pages[page])));
     }
-    // On a real (or virtual X) screen, also the screen as a person sees it,
-    // window frame included.
+    // On a real (or virtual X) screen, also the screen as a person sees it.
     if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
       form.SelectSettingsPage(TMainForm::kMeasurePage);
       QTest::qWait(500);
-      const QString path = QDir(folder).filePath(QStringLiteral("screen.png"));
-      const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(path);
-      std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+      SaveImage(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), folder, QStringLiteral("screen"));
     }
-    const char* mainPages[] = {"spectrum", "archive", "terminal", "dump"};
-    for (int page = TMainForm::kSpectrPage; page <= TMainForm::kDumpPage; ++page) {
-      form.SelectMainPage(page);
-      written += Save(&form, folder, QStringLiteral("main-page-%1").arg(QString::fromLatin1(mainPages[page - 1])));
+    // The other main pages with whatever they hold: each spectrum sub-page
+    // and the archive are read as "Прочитать из прибора" reads them, any
+    // dialog on the way taken with its defaults.
+    auto* mainPages = form.findChild<QTabWidget*>(QStringLiteral("MainPageControl"));
+    auto* spectra = form.findChild<QTabWidget*>(QStringLiteral("SpectrPageControl"));
+    const auto readShown = [&] {
+      dialogs.DialogAnswers = {[](QDialog&) { return int(QDialog::Accepted); }};
+      form.RequestButtonClick();
+      dialogs.DialogAnswers.clear();
+    };
+    mainPages->setCurrentIndex(TMainForm::kSpectrPage);
+    const char* spectrumPages[] = {"main", "background"};
+    for (int page = 0; page < spectra->count(); ++page) {
+      spectra->setCurrentIndex(page);
+      readShown();
+      Save(&form, folder, QStringLiteral("spectrum-%1-%2").arg(page + 1).arg(QString::fromLatin1(spectrumPages[page])));
     }
+    mainPages->setCurrentIndex(TMainForm::kArchivePage);
+    readShown();
+    Save(&form, folder, QStringLiteral("archive"));
+    mainPages->setCurrentIndex(TMainForm::kTerminalPage);
+    Save(&form, folder, QStringLiteral("terminal"));
+    mainPages->setCurrentIndex(TMainForm::kDumpPage);
+    Save(&form, folder, QStringLiteral("dump"));
+
     form.WaitWindow()->ShowWait(QStringLiteral("загрузка измеренных значений"));
     form.WaitWindow()->WaitProgress()->SetPosition(40);
-    written += Save(form.WaitWindow(), folder, QStringLiteral("wait-window"));
+    Save(form.WaitWindow(), folder, QStringLiteral("wait-window"));
     form.WaitWindow()->hide();
     form.WaitWindow2Btn()->ShowWait(QStringLiteral("загрузка архива"));
     form.WaitWindow2Btn()->GlobalWaitProgress()->SetPosition(70);
-    written += Save(form.WaitWindow2Btn(), folder, QStringLiteral("wait-window-2"));
+    Save(form.WaitWindow2Btn(), folder, QStringLiteral("wait-window-2"));
     form.WaitWindow2Btn()->hide();
+
+    // A message box as the program shows it, with the toolkit's buttons in
+    // the operator's language.
+    QTimer::singleShot(300, &form, [&folder] {
+      for (QWidget* window : QApplication::topLevelWidgets()) {
+        auto* box = qobject_cast<QMessageBox*>(window);
+        if (!box || !box->isVisible()) continue;
+        Save(box, folder, QStringLiteral("message-box"));
+        box->done(QMessageBox::No);
+      }
+    });
+    TQtOperatorDialogs().Message(TOperatorDialogs::TMessageKind::Confirmation,
+                                 QStringLiteral("Вы действительно хотите покинуть программу?"),
+                                 QMessageBox::Yes | QMessageBox::No);
   }
+  TComPropertiesDialog serial;
+  serial.show();
+  Save(&serial, folder, QStringLiteral("serial-settings"));
   TDelayTimeWindow delay;
   delay.SetValue(10);
   delay.show();
-  written += Save(&delay, folder, QStringLiteral("delay-time"));
+  Save(&delay, folder, QStringLiteral("delay-time"));
   TEnterDevNumberWindow number;
   number.SetValue(1);
   number.show();
-  written += Save(&number, folder, QStringLiteral("device-number"));
+  Save(&number, folder, QStringLiteral("device-number"));
   server.Stop();
-  return written == 15 ? 0 : 1;
+  return FSavedAll ? 0 : 1;
 }

@@ -180,6 +180,15 @@ TEST_F(TestModeTest, AFailedReturnToNormalModeStopsThePollingAndKeepsTheButtonsD
   EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
   EXPECT_FALSE(Action("RequestButton")->isEnabled());
   EXPECT_FALSE(Action("DispatchButton")->isEnabled());
+
+  // Back on the test page the operator drives an actuator: the poll starts
+  // again.
+  FDialogs.Answers = {QMessageBox::Yes};
+  SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
+  QTest::mouseClick(Child<QPushButton>("PumpBtn"), Qt::LeftButton);
+  EXPECT_EQ(TakeRequests().value(0), QByteArray("TEST=1;"));
+  EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
 }
 
 TEST_F(TestModeTest, AFailedSwitchIsReportedAndTheCommonPageIsRead) {

@@ -8,6 +8,9 @@ TEnterDevNumberWindow::TEnterDevNumberWindow(QWidget* owner)
     : QDialog(owner, kDialogWithoutButtons), FUi(std::make_unique<Ui::TEnterDevNumberWindow>()) {
   FUi->setupUi(this);
   setFixedSize(size());
+  // The dialog has no caption, but the window system shows the program's
+  // name in an empty title bar; a blank title keeps the bar empty.
+  setWindowTitle(QStringLiteral(" "));
 }
 
 TEnterDevNumberWindow::~TEnterDevNumberWindow() = default;

@@ -10,6 +10,7 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
+#include "PageColours.h"
 #include "RS232Channel.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
@@ -87,6 +88,8 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
       FPort(std::move(port)),
       FInputBlocker(std::make_unique<TInputBlocker>(this)) {
   FUi->setupUi(this);
+  setStyleSheet(PageColours::StyleSheet());
+  PaintPanels();
   ConnectControls();
   FormCreate();
 }

@@ -168,6 +168,10 @@ class TMainForm : public QMainWindow {
   void AnyDataChanged(QObject* control);
   void TestBitClick(int bit);
 
+  // The panels' colours before the first read: the read-outs (marked
+  // valuePanel in the form) in their colours, every actuator off, every unit
+  // OK, every lamp dark.
+  void PaintPanels();
   static void ShowOnOffState(bool state, QLabel* panel);
   static void ShowFaultState(bool fault, QLabel* panel);
   void ShowAlarmIndicator(const QByteArray& value);

@@ -6,6 +6,7 @@
 #include "DeviceCatalogue.h"
 #include "DeviceValues.h"
 #include "NGAS.h"
+#include "PageColours.h"
 #include "TextUtils.h"
 #include "Win1251.h"
 #include "WireTextValidator.h"
@@ -13,6 +14,7 @@
 
 #include <QColor>
 #include <QDate>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
@@ -26,23 +28,12 @@ namespace {
 using DeviceValues::TAlarmColour;
 using DeviceValues::TStatusFault;
 
-const QColor kOnColour(255, 0, 0);
-const QColor kOffColour(128, 128, 128);
-const QColor kOkColour(0, 255, 0);
-const QColor kFaultColour(255, 0, 0);
-
-// The lamps of the alarm block: the lit one bright, the others dark.
-const QColor kRedLit(255, 0, 0);
-const QColor kRedDark(128, 0, 0);
-const QColor kYellowLit(255, 255, 0);
-const QColor kYellowDark(128, 128, 0);
-const QColor kGreenLit(0, 255, 0);
-const QColor kGreenDark(0, 128, 0);
-
-void Paint(QLabel* panel, const QColor& colour) {
+void Paint(QLabel* panel, const QColor& colour, const QColor& text = PageColours::kIndicatorText) {
   QPalette palette = panel->palette();
   palette.setColor(QPalette::Window, colour);
+  palette.setColor(QPalette::WindowText, text);
   panel->setPalette(palette);
+  panel->setAutoFillBackground(true);
 }
 
 // A group of two choices, "Вкл" and "Выкл"; a value the installation does
@@ -236,21 +227,41 @@ void TMainForm::AnyDataChanged(QObject* control) {
 }
 
 void TMainForm::ShowOnOffState(bool state, QLabel* panel) {
-  Paint(panel, state ? kOnColour : kOffColour);
+  Paint(panel, state ? PageColours::kOn : PageColours::kOff);
   panel->setText(state ? QStringLiteral("ВКЛ") : QStringLiteral("ВЫКЛ"));
 }
 
 void TMainForm::ShowFaultState(bool fault, QLabel* panel) {
-  Paint(panel, fault ? kFaultColour : kOkColour);
+  Paint(panel, fault ? PageColours::kFault : PageColours::kOk);
   panel->setText(fault ? QStringLiteral("СБОЙ") : QStringLiteral("OK"));
+}
+
+void TMainForm::PaintPanels() {
+  Ui::TMainForm& ui = *FUi;
+  for (QLabel* panel : findChildren<QLabel*>()) {
+    if (!panel->property("valuePanel").toBool()) continue;
+    Paint(panel, PageColours::kValueBackground, PageColours::kValueText);
+    QFont font = panel->font();
+    font.setBold(true);
+    panel->setFont(font);
+  }
+  for (QLabel* panel : {ui.SireneOnOffPanel, ui.Alarm1On1, ui.Alarm2On1, ui.Alarm1On2, ui.Alarm2On2, ui.PumpOnOffPanel,
+                        ui.TapeOnOffPanel, ui.ActCalculateOnOffPanel})
+    ShowOnOffState(false, panel);
+  for (QLabel* panel :
+       {ui.StatusPanel1, ui.StatusPanel2, ui.StatusPanel3, ui.StatusPanel4, ui.StatusPanel5, ui.StatusPanel6})
+    ShowFaultState(false, panel);
+  Paint(ui.RedPanel, PageColours::kRedDark);
+  Paint(ui.YellowPanel, PageColours::kYellowDark);
+  Paint(ui.GreenPanel, PageColours::kGreenDark);
 }
 
 void TMainForm::ShowAlarmIndicator(const QByteArray& value) {
   Ui::TMainForm& ui = *FUi;
   const TAlarmColour colour = DeviceValues::AlarmColour(value);
-  Paint(ui.RedPanel, colour == TAlarmColour::Red ? kRedLit : kRedDark);
-  Paint(ui.YellowPanel, colour == TAlarmColour::Yellow ? kYellowLit : kYellowDark);
-  Paint(ui.GreenPanel, colour == TAlarmColour::Green ? kGreenLit : kGreenDark);
+  Paint(ui.RedPanel, colour == TAlarmColour::Red ? PageColours::kRedLit : PageColours::kRedDark);
+  Paint(ui.YellowPanel, colour == TAlarmColour::Yellow ? PageColours::kYellowLit : PageColours::kYellowDark);
+  Paint(ui.GreenPanel, colour == TAlarmColour::Green ? PageColours::kGreenLit : PageColours::kGreenDark);
   QRadioButton* button = colour == TAlarmColour::Red      ? ui.BASIndRB1
                          : colour == TAlarmColour::Yellow ? ui.BASIndRB2
                                                           : ui.BASIndRB3;

@@ -123,10 +123,12 @@ void TMainForm::TestBitClick(int bit) {
   TOPVarListItem* test = FNGAS->TestVarList().GetItem(TestVar::TEST);
   test->Value = DeviceValues::ToggleTestBit(test->Value, bit);
   // A poll in the middle of the write would show the actuators as they
-  // were before it.
+  // were before it. Afterwards the poll runs again, also when a failed
+  // return to normal mode had stopped it: the installation is still in test
+  // mode and the operator is driving it from this page.
   FTestModeRequestTimer.stop();
   ExecuteCommand(kCmdWriteTest);
-  RestartTestModeTimer();
+  EnableTestModeTimer(FTestMode);
 }
 
 void TMainForm::EnableTestModeTimer(bool enabled) {

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGuiApplication>
 #include <QWidget>
 #include <QWindow>
 
@@ -35,11 +36,17 @@ bool IsUserInput(QEvent::Type type) {
 TInputBlocker::TInputBlocker(QWidget* window) : FWindow(window) {}
 
 TInputBlocker::~TInputBlocker() {
-  if (FDepth > 0) QCoreApplication::instance()->removeEventFilter(this);
+  if (FDepth == 0) return;
+  QCoreApplication::instance()->removeEventFilter(this);
+  QGuiApplication::restoreOverrideCursor();
 }
 
 void TInputBlocker::Begin() {
-  if (FDepth++ == 0) QCoreApplication::instance()->installEventFilter(this);
+  if (FDepth++ > 0) return;
+  QCoreApplication::instance()->installEventFilter(this);
+  // The busy cursor tells the operator that clicks and keys are dropped
+  // until the exchange is over.
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
 }
 
 void TInputBlocker::End() {
@@ -48,6 +55,7 @@ void TInputBlocker::End() {
     // painted arrives now, and is dropped like the rest.
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     QCoreApplication::instance()->removeEventFilter(this);
+    QGuiApplication::restoreOverrideCursor();
   }
   --FDepth;
 }

@@ -1,12 +1,14 @@
 #include "AerosolMain.h"
 #include "EnterDevNumber.h"
 #include "NGASDelayTime.h"
+#include "ProgramSetup.h"
 #include "QtOperatorDialogs.h"
 #include "QtSerialPort.h"
 #include "StartupPaths.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QLocale>
 
 #include <memory>
 
@@ -15,6 +17,8 @@
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   InitStartupPaths(QCoreApplication::applicationFilePath(), QDir::currentPath());
+  ProgramSetup::SetProgramIcon();
+  ProgramSetup::LoadToolkitTranslations(QLocale::system());
 
   TQtOperatorDialogs dialogs;
   TMainForm mainForm(dialogs, std::make_unique<TQtSerialPort>());
