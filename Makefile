@@ -32,7 +32,7 @@ bench: build
 fuzz:
 	QEV_FUZZ_DEPS=1 ./scripts/install-deps.sh
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_FUZZ=ON -DQEV_BUILD_TESTS=OFF
-	cmake --build build-fuzz -j$(JOBS) --target qev-fuzz-frame qev-fuzz-spc qev-fuzz-sp qev-fuzz-daf
+	cmake --build build-fuzz -j$(JOBS) --target qev-fuzz-frame qev-fuzz-spc qev-fuzz-sp qev-fuzz-daf qev-fuzz-pwd qev-fuzz-jpeg
 
 clean:
 	rm -rf $(BUILD) build-fuzz
