@@ -30,9 +30,17 @@ uint64_t MultiplyHigh(uint64_t a, uint64_t b) {
   return aHigh * bHigh + (highLow >> 32) + (lowHigh >> 32) + (middle >> 32);
 }
 
+// The name's bytes as Windows writes them. Names are nearly always ASCII,
+// which needs no code page at all.
+QByteArray NameBytes(const QString& name) {
+  for (const QChar c : name)
+    if (c.unicode() >= 0x80) return Win1251::FromUnicode(name);
+  return name.toLatin1();
+}
+
 QByteArray NameOnly(const QString& fileName) {
   const qsizetype slash = std::max(fileName.lastIndexOf(QLatin1Char('/')), fileName.lastIndexOf(QLatin1Char('\\')));
-  return TextUtils::AsciiLower(Win1251::FromUnicode(fileName.mid(slash + 1)));
+  return TextUtils::AsciiLower(NameBytes(fileName.mid(slash + 1)));
 }
 
 }  // namespace

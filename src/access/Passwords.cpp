@@ -36,9 +36,18 @@ QByteArrayList FileLines(const QByteArray& bytes) {
 
 // A code of the scrambled file: its first two characters as hexadecimal
 // digits; anything shorter or other counts as 0.
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
 uint8_t CodeValue(const char* word, qsizetype size) {
   if (size < 2) return 0;
-  return TextUtils::HexToByte(QByteArray(word, 2)).value_or(0);
+  const int high = HexDigit(word[0]);
+  const int low = HexDigit(word[1]);
+  return high < 0 || low < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
 }
 
 // Undoes the scrambling of one line: each blank-separated word is a code.
@@ -46,6 +55,7 @@ uint8_t CodeValue(const char* word, qsizetype size) {
 QByteArray UnscrambleLine(const QByteArray& line, TPasswordKeyStream& keys) {
   QByteArray plain;
   const qsizetype size = line.size();
+  plain.reserve(size / 3 + 1);
   qsizetype at = 0;
   while (at < size) {
     while (at < size && IsBlank(line[at])) ++at;
@@ -111,8 +121,10 @@ QByteArray TPasswords::SaveToBytes(const QString& fileName) const {
   QByteArray bytes;
   TPasswordKeyStream keys(fileName);
   for (int i = 0; i < FPassword->Count(); ++i) {
+    const QByteArray plain = PlainLine(i);
     QByteArray line;
-    for (const char c : PlainLine(i)) {
+    line.reserve(plain.size() * 3);
+    for (const char c : plain) {
       if (!line.isEmpty()) line += ' ';
       line += TextUtils::ByteToHex(static_cast<uint8_t>(c) ^ keys.Next());
     }
