@@ -22,9 +22,6 @@ class TPasswordKeyStream {
 
   uint8_t Next();
 
-  // The seed as a 64-bit fraction (value / 2^64).
-  uint64_t Fraction() const { return FFraction; }
-
  private:
-  uint64_t FFraction = 0;
+  uint64_t FFraction = 0;  // the fraction times 2^64
 };

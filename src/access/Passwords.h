@@ -32,7 +32,6 @@ class TPasswords {
   bool CaseSensitive() const { return FCaseSensitive; }
   const TParamList& Password() const { return *FPassword; }
   const TParamList& Privilege() const { return *FPrivilege; }
-  TPasswordDialogs* Dialogs() const { return FDialogs.get(); }
 
   // The loaders replace both lists; on a failure (no such file, not a
   // regular file, too large to be a password file, a read error) both lists

@@ -56,7 +56,6 @@ TEST(PasswordKeyStream, IsPinnedAndDependsOnTheNameOnly) {
   EXPECT_EQ(Stream("other.pwd", 16).toHex(' ').toUpper(), "42 E2 13 8A F9 A6 3D 04 9D 4A BD C6 7B 2F E7 D3");
   for (const QString& name : {QStringLiteral("C:\\Program Files\\КЕВ\\QEV.PWD"), QStringLiteral("/opt/qev/Qev.Pwd")})
     EXPECT_EQ(Stream(name, 64), Stream("qev.pwd", 64)) << name.toStdString();
-  EXPECT_EQ(TPasswordKeyStream("").Fraction(), 0u);
 }
 
 TEST(Passwords, ScrambledFileIsPinnedAndReadsBack) {

@@ -14,7 +14,7 @@ struct TRgbPicture {
 };
 
 // The largest picture taken, in pixels: far more than a dialog shows.
-constexpr uint64_t kMaxJpegPixels = 4096 * 4096;
+constexpr uint64_t kMaxJpegPixels = uint64_t{4096} * 4096;
 
 // Decodes a JPEG with libjpeg. A damaged or truncated picture (any error or
 // warning of the decoder), one larger than kMaxJpegPixels or one that

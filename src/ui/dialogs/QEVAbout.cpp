@@ -50,8 +50,8 @@ bool TAboutForm::ShowPicture(const QByteArray& jpeg) {
     FUi->Image1->clear();
     return false;
   }
-  const QImage image(picture->Pixels.data(), picture->Width, picture->Height, picture->Width * 3,
-                     QImage::Format_RGB888);
+  const QImage image(picture->Pixels.data(), picture->Width, picture->Height,
+                     static_cast<qsizetype>(picture->Width) * 3, QImage::Format_RGB888);
   FUi->Image1->setPixmap(QPixmap::fromImage(image));
   return true;
 }
