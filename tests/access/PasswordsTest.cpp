@@ -54,6 +54,8 @@ const QByteArray kSource = "3-1\r\n1-1;1-2;1-3; Operator\r\n  3;4;5; Admin  1\r\
 TEST(PasswordKeyStream, IsPinnedAndDependsOnTheNameOnly) {
   EXPECT_EQ(Stream("qev.pwd", 16).toHex(' ').toUpper(), "67 BE C6 BE B4 B1 1C 0F 2C 9E F2 D6 60 2E CC 85");
   EXPECT_EQ(Stream("other.pwd", 16).toHex(' ').toUpper(), "42 E2 13 8A F9 A6 3D 04 9D 4A BD C6 7B 2F E7 D3");
+  // Windows-1251 bytes; only ASCII letters are lower-cased.
+  EXPECT_EQ(Stream(QStringLiteral("Пароли.PWD"), 8).toHex(' ').toUpper(), "6A 9A 0B 31 44 02 4B 96");
   for (const QString& name : {QStringLiteral("C:\\Program Files\\КЕВ\\QEV.PWD"), QStringLiteral("/opt/qev/Qev.Pwd")})
     EXPECT_EQ(Stream(name, 64), Stream("qev.pwd", 64)) << name.toStdString();
 }
