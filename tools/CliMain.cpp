@@ -1,12 +1,19 @@
 #include "CliOptions.h"
+#include "CliPasswords.h"
 #include "CliSession.h"
 #include "StartupPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QTextStream>
 
 #include <cstdio>
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 // qev-cli: the installation from a shell, for integrators and scripts.
 int main(int argc, char* argv[]) {
@@ -24,5 +31,16 @@ int main(int argc, char* argv[]) {
     err << "qev-cli: " << parsed.Error << "\n\n" << CliUsage();
     return 2;
   }
-  return RunCliSession(*parsed.Options, out, err);
+  const TCliOptions& options = *parsed.Options;
+  if (options.Command == TCliOptions::TCommand::PasswordsEncode ||
+      options.Command == TCliOptions::TCommand::PasswordsDecode) {
+#ifdef _WIN32
+    // The plain lines end in CR LF already.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    QFile standardOutput;
+    standardOutput.open(stdout, QIODevice::WriteOnly);
+    return RunPasswordsCommand(options, standardOutput, err);
+  }
+  return RunCliSession(options, out, err);
 }

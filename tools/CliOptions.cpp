@@ -31,6 +31,8 @@ QString CliUsage() {
       "       qev-cli [options] spectrum main|background --out FILE.spc\n"
       "       qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...]\n"
       "                         (--out FILE.daf | --csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
+      "       qev-cli passwords encode SOURCE TARGET\n"
+      "       qev-cli passwords decode FILE\n"
       "\n"
       "Talks to the installation over its serial line. The port settings come from\n"
       "commport.cfg beside the program; the options below override them.\n"
@@ -54,7 +56,14 @@ QString CliUsage() {
       "archive file (--out) or as CSV (--csv; UTF-8, a header row of names; --csv-sep ';'\n"
       "and --csv-decimal-comma for spreadsheets set to a comma decimal mark).\n"
       "\n"
-      "Exit status: 0 every request answered, 1 an exchange or a file failed, 2 usage error.\n");
+      "passwords encode writes the scrambled password file TARGET (the program reads\n"
+      "qev.pwd in its working folder) from a plain SOURCE file of \"LEVEL PASSWORD\"\n"
+      "lines; the scrambling depends on TARGET's name, so the file must keep it.\n"
+      "passwords decode prints the plain lines of a scrambled file. Neither uses the\n"
+      "serial line.\n"
+      "\n"
+      "Exit status: 0 every request answered (passwords: the file written or read),\n"
+      "1 an exchange or a file failed, 2 usage error.\n");
 }
 
 TCliParse ParseCliArguments(const QStringList& arguments) {
@@ -173,6 +182,19 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
     }
     if (parser.isSet(vars))
       for (const QString& name : parser.value(vars).split(',', Qt::SkipEmptyParts)) o.Vars << name.trimmed().toLatin1();
+  } else if (command == "passwords") {
+    if (parser.isSet(out) || archiveOnly) return fail("file options do not apply to passwords");
+    const QString action = positional.isEmpty() ? QString() : positional.takeFirst();
+    if (action == "encode" && positional.size() == 2) {
+      o.Command = TCliOptions::TCommand::PasswordsEncode;
+      o.PasswordSource = positional[0];
+      o.PasswordFile = positional[1];
+    } else if (action == "decode" && positional.size() == 1) {
+      o.Command = TCliOptions::TCommand::PasswordsDecode;
+      o.PasswordFile = positional[0];
+    } else {
+      return fail("passwords takes encode SOURCE TARGET or decode FILE");
+    }
   } else {
     return fail("unknown command " + command);
   }

@@ -9,7 +9,7 @@
 
 // The command line of qev-cli, checked before anything is sent.
 struct TCliOptions {
-  enum class TCommand { Read, Write, Spectrum, Archive };
+  enum class TCommand { Read, Write, Spectrum, Archive, PasswordsEncode, PasswordsDecode };
 
   TCommand Command = TCommand::Read;
   QByteArrayList Items;  // read: NAME[:INDEX]; write: NAME[:INDEX]=VALUE
@@ -36,6 +36,10 @@ struct TCliOptions {
   int From = 1;
   int To = -1;  // -1: the last record
   QByteArrayList Vars;
+
+  // passwords encode SOURCE TARGET / passwords decode FILE (in PasswordFile)
+  QString PasswordSource;
+  QString PasswordFile;
 };
 
 struct TCliParse {

@@ -127,6 +127,10 @@ class TCliSession {
         return ReadSpectrum();
       case TCliOptions::TCommand::Archive:
         return ReadArchive();
+      case TCliOptions::TCommand::PasswordsEncode:
+      case TCliOptions::TCommand::PasswordsDecode:
+        // Files only: the program entry runs them without a line.
+        break;
     }
     return 2;
   }

@@ -16,6 +16,7 @@ struct TRun {
   int ExitCode = -1;
   QString Out;
   QString Err;
+  QByteArray Bytes;  // standard output as written
 };
 
 // qev-cli against the emulator on a pseudo-terminal, as an integrator runs it.
@@ -38,8 +39,8 @@ class CliEndToEnd : public testing::Test {
                               FDir.filePath(settings)} +
                       arguments);
     EXPECT_TRUE(process.waitForFinished(60000));
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
+    const QByteArray out = process.readAllStandardOutput();
+    return {process.exitCode(), QString::fromUtf8(out), QString::fromUtf8(process.readAllStandardError()), out};
   }
 
   QTemporaryDir FDir;
@@ -147,4 +148,39 @@ TEST_F(CliEndToEnd, ADamagedSettingsFileIsReportedWithTheSettingsUsed) {
   EXPECT_EQ(read.ExitCode, 0) << read.Err.toStdString();
   EXPECT_TRUE(read.Err.contains("commport.cfg is damaged: it lacks PortNumber, StopBits")) << read.Err.toStdString();
   EXPECT_TRUE(read.Err.contains("; using " + FServer->SlavePath() + ", 9600 baud")) << read.Err.toStdString();
+}
+
+TEST_F(CliEndToEnd, EncodesAndDecodesThePasswordFile) {
+  // "Оператор" in Windows-1251.
+  const QByteArray plain = "1-1;1-2;\r\n1-1;1-2;1-3;2-1; \xCE\xEF\xE5\xF0\xE0\xF2\xEE\xF0\r\n3;4;5; Admin 1\r\n";
+  QFile source(FDir.filePath("qev.txt"));
+  ASSERT_TRUE(source.open(QIODevice::WriteOnly));
+  source.write(plain);
+  source.close();
+
+  const QString pwd = FDir.filePath("qev.pwd");
+  const TRun encode = Run({"passwords", "encode", source.fileName(), pwd});
+  ASSERT_EQ(encode.ExitCode, 0) << encode.Err.toStdString();
+  QFile scrambled(pwd);
+  ASSERT_TRUE(scrambled.open(QIODevice::ReadOnly));
+  const QByteArray bytes = scrambled.readAll();
+  static const QRegularExpression shape(QStringLiteral("^([0-9A-F]{2}( [0-9A-F]{2})*\r\n){3}$"));
+  EXPECT_TRUE(shape.match(QString::fromLatin1(bytes)).hasMatch()) << bytes.toStdString();
+
+  const TRun decode = Run({"passwords", "decode", pwd});
+  EXPECT_EQ(decode.ExitCode, 0) << decode.Err.toStdString();
+  EXPECT_EQ(decode.Bytes, "1-1;1-2; " + plain.mid(8));
+
+  ASSERT_TRUE(QFile::copy(pwd, FDir.filePath("renamed.pwd")));
+  const TRun renamed = Run({"passwords", "decode", FDir.filePath("renamed.pwd")});
+  EXPECT_EQ(renamed.ExitCode, 0);
+  EXPECT_NE(renamed.Bytes, decode.Bytes);
+
+  for (const QStringList& failing : {QStringList{"passwords", "encode", FDir.filePath("none.txt"), pwd},
+                                     QStringList{"passwords", "encode", source.fileName(), FDir.filePath("no/x.pwd")},
+                                     QStringList{"passwords", "decode", FDir.filePath("none.pwd")}}) {
+    const TRun failed = Run(failing);
+    EXPECT_EQ(failed.ExitCode, 1) << failing.join(' ').toStdString();
+    EXPECT_TRUE(failed.Err.contains("cannot")) << failed.Err.toStdString();
+  }
 }

@@ -54,6 +54,18 @@ TEST(CliOptions, ArchiveAndSpectrumOptions) {
   EXPECT_EQ(spectrum.Options->OutFile, "b.spc");
 }
 
+TEST(CliOptions, PasswordsTakeTheirFiles) {
+  const TCliParse encode = Parse("passwords encode qev.txt out/qev.pwd");
+  ASSERT_TRUE(encode.Options) << encode.Error.toStdString();
+  EXPECT_EQ(encode.Options->Command, TCliOptions::TCommand::PasswordsEncode);
+  EXPECT_EQ(encode.Options->PasswordSource, "qev.txt");
+  EXPECT_EQ(encode.Options->PasswordFile, "out/qev.pwd");
+  const TCliParse decode = Parse("passwords decode qev.pwd");
+  ASSERT_TRUE(decode.Options) << decode.Error.toStdString();
+  EXPECT_EQ(decode.Options->Command, TCliOptions::TCommand::PasswordsDecode);
+  EXPECT_EQ(decode.Options->PasswordFile, "qev.pwd");
+}
+
 TEST(CliOptions, UsageErrorsAreRefusedBeforeAnythingIsSent) {
   for (const char* line : {"",
                            "bogus",
@@ -77,7 +89,13 @@ TEST(CliOptions, UsageErrorsAreRefusedBeforeAnythingIsSent) {
                            "archive --csv a --csv-decimal-comma",
                            "read MODE --out x",
                            "spectrum main --out x --step 2",
-                           "--nosuch read MODE"}) {
+                           "--nosuch read MODE",
+                           "passwords",
+                           "passwords encode a",
+                           "passwords decode",
+                           "passwords decode a b",
+                           "passwords show a",
+                           "passwords decode a --out x"}) {
     const TCliParse parsed = Parse(line);
     EXPECT_FALSE(parsed.Options) << line;
     EXPECT_FALSE(parsed.Error.isEmpty()) << line;

@@ -11,6 +11,8 @@
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
 #include "PageColours.h"
+#include "Passwords.h"
+#include "QEVAbout.h"
 #include "RS232Channel.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
@@ -138,10 +140,8 @@ void TMainForm::FormCreate() {
 
   SelectMainPage(kSettingsPage);
 
-  // Without a password store every operator gets the access granted
-  // without a password, and there is no password to enter.
-  FUi->AccessLevelMenuItem->setEnabled(false);
-  ApplyAccessRights(kDefaultAccess);
+  CreatePasswords();
+  CreateAboutForm();
 }
 
 void TMainForm::ConnectControls() {

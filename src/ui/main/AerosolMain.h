@@ -17,6 +17,7 @@ class QLabel;
 class QRadioButton;
 class QTabWidget;
 class QTime;
+class TAboutForm;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
 class TDelayTimeWindow;
@@ -27,6 +28,7 @@ class TNGAS;
 class TOPVarList;
 class TOpenProtocolDriver;
 class TOperatorDialogs;
+class TPasswords;
 class TRS232Channel;
 class TSerialPort;
 class TWaitWindow;
@@ -126,6 +128,8 @@ class TMainForm : public QMainWindow {
   TNGAS* NGAS() const { return FNGAS.get(); }
   TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
   TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  TPasswords* Passwords() const { return FPasswords.get(); }
+  TAboutForm* AboutForm() const { return FAboutForm.get(); }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
@@ -191,6 +195,12 @@ class TMainForm : public QMainWindow {
   void SerialSettingsCommand();
   void TestPeriodCommand();
   void DeviceNumberCommand();
+  // The password store with qev.pwd and the access it grants without a
+  // password; the access-level command; the About box.
+  void CreatePasswords();
+  void AccessLevelCommand();
+  void CreateAboutForm();
+  void AboutCommand();
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -234,6 +244,8 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TOpenProtocolDriver> FDriver;
   std::unique_ptr<TNGAS> FNGAS;
   std::unique_ptr<TInputBlocker> FInputBlocker;
+  std::unique_ptr<TPasswords> FPasswords;
+  std::unique_ptr<TAboutForm> FAboutForm;
 
   uint8_t FBusyState = kIdle;
   bool FTestMode = false;

@@ -136,13 +136,19 @@ void TMainForm::ExecuteCommand(uint8_t command) {
       case kCmdDeviceNumber:
         DeviceNumberCommand();
         break;
+      case kCmdAccessLevel:
+        AccessLevelCommand();
+        break;
+      case kCmdAbout:
+        AboutCommand();
+        break;
       case kCmdExit:
         close();
         break;
       default:
-        // The spectrum and archive reads, their files, the access level and
-        // the About box act on views and dialogs that this window does not
-        // carry; like a number outside the table they do nothing here.
+        // The spectrum and archive reads and their files act on views that
+        // this window does not carry; like a number outside the table they
+        // do nothing here.
         break;
     }
   } catch (const std::exception& error) {

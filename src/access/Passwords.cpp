@@ -1,0 +1,201 @@
+#include "Passwords.h"
+
+#include "AtomicFile.h"
+#include "PasswordKeyStream.h"
+#include "TextUtils.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <optional>
+
+namespace {
+
+// A password file holds a few lines; anything larger is not one.
+constexpr qint64 kMaxFileSize = 1 << 20;
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+std::optional<QByteArray> ReadSmallFile(const QString& fileName) {
+  const QFileInfo info(fileName);
+  if (!info.isFile() || info.size() > kMaxFileSize) return std::nullopt;
+  QFile file(fileName);
+  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+  QByteArray bytes = file.read(kMaxFileSize + 1);
+  if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) return std::nullopt;
+  return bytes;
+}
+
+// The lines of a file as a line reader sees them: an empty file still has
+// one empty line.
+QByteArrayList FileLines(const QByteArray& bytes) {
+  QByteArrayList lines = TextUtils::SplitLines(bytes);
+  if (lines.isEmpty()) lines << QByteArray();
+  return lines;
+}
+
+// A code of the scrambled file: its first two characters as hexadecimal
+// digits; anything shorter or other counts as 0.
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+uint8_t CodeValue(const char* word, qsizetype size) {
+  if (size < 2) return 0;
+  const int high = HexDigit(word[0]);
+  const int low = HexDigit(word[1]);
+  return high < 0 || low < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
+}
+
+// Undoes the scrambling of one line: each blank-separated word is a code.
+// A line of blanks only is one empty word, so one character.
+QByteArray UnscrambleLine(const QByteArray& line, TPasswordKeyStream& keys) {
+  QByteArray plain;
+  const qsizetype size = line.size();
+  plain.reserve(size / 3 + 1);
+  qsizetype at = 0;
+  while (at < size) {
+    while (at < size && IsBlank(line[at])) ++at;
+    const qsizetype start = at;
+    while (at < size && line[at] != ' ') ++at;
+    plain += static_cast<char>(CodeValue(line.constData() + start, at - start) ^ keys.Next());
+    if (at < size) {
+      ++at;
+      while (at < size && IsBlank(line[at])) ++at;
+    }
+  }
+  return plain;
+}
+
+}  // namespace
+
+TPasswords::TPasswords(bool caseSensitive, std::unique_ptr<TPasswordDialogs> dialogs)
+    : FCaseSensitive(caseSensitive),
+      FDialogs(std::move(dialogs)),
+      FPassword(std::make_unique<TParamList>()),
+      FPrivilege(std::make_unique<TParamList>()) {}
+
+TPasswords::~TPasswords() = default;
+
+void TPasswords::Clear() {
+  FPassword = std::make_unique<TParamList>();
+  FPrivilege = std::make_unique<TParamList>();
+}
+
+QByteArray TPasswords::Folded(const QByteArray& password) const {
+  return FCaseSensitive ? password : TextUtils::AsciiUpper(password);
+}
+
+// The level is the first word; the password is the rest after the blanks
+// that follow it, so it may hold blanks inside but not at its start.
+void TPasswords::AddLine(const QByteArray& line) {
+  FPrivilege->AddStr(TextUtils::FirstWord(line));
+  FPassword->AddStr(Folded(TextUtils::DropFirstWord(line)));
+}
+
+QByteArray TPasswords::PlainLine(int index) const {
+  return FPrivilege->GetItem(index)->Text + ' ' + FPassword->GetItem(index)->Text;
+}
+
+void TPasswords::LoadSourceFromBytes(const QByteArray& bytes) {
+  Clear();
+  for (const QByteArray& line : FileLines(bytes)) AddLine(line);
+}
+
+void TPasswords::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
+  Clear();
+  TPasswordKeyStream keys(fileName);
+  for (const QByteArray& line : FileLines(bytes)) AddLine(UnscrambleLine(line, keys));
+}
+
+QByteArray TPasswords::SaveSourceToBytes() const {
+  QByteArray bytes;
+  for (int i = 0; i < FPassword->Count(); ++i) bytes += PlainLine(i) + "\r\n";
+  return bytes;
+}
+
+QByteArray TPasswords::SaveToBytes(const QString& fileName) const {
+  QByteArray bytes;
+  TPasswordKeyStream keys(fileName);
+  for (int i = 0; i < FPassword->Count(); ++i) {
+    const QByteArray plain = PlainLine(i);
+    QByteArray line;
+    line.reserve(plain.size() * 3);
+    for (const char c : plain) {
+      if (!line.isEmpty()) line += ' ';
+      line += TextUtils::ByteToHex(static_cast<uint8_t>(c) ^ keys.Next());
+    }
+    bytes += line + "\r\n";
+  }
+  return bytes;
+}
+
+bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
+  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  if (!bytes) {
+    Clear();
+    return false;
+  }
+  LoadSourceFromBytes(*bytes);
+  return true;
+}
+
+bool TPasswords::LoadPasswordsList(const QString& fileName) {
+  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  if (!bytes) {
+    Clear();
+    return false;
+  }
+  LoadFromBytes(*bytes, fileName);
+  return true;
+}
+
+bool TPasswords::SaveSourcePasswordsList(const QString& fileName) const {
+  return SaveFileAtomically(fileName, SaveSourceToBytes());
+}
+
+bool TPasswords::SavePasswordsList(const QString& fileName) const {
+  return SaveFileAtomically(fileName, SaveToBytes(fileName));
+}
+
+bool TPasswords::EnterPassword(QByteArray& password, QByteArray& privilege) {
+  privilege.clear();
+  if (!FDialogs) return false;
+  QByteArray typed;
+  if (!FDialogs->AskPassword(typed)) return false;
+  password = Folded(typed);
+  bool found = false;
+  const QByteArray level = GetPrivilegeForPassword(password, found);
+  if (!found) {
+    FDialogs->ShowPasswordIsIncorrect();
+    return false;
+  }
+  privilege = level;
+  return true;
+}
+
+int TPasswords::GetPasswordIdx(const QByteArray& password) const { return FPassword->IndexOfStr(Folded(password)); }
+
+QByteArray TPasswords::GetPasswordForIdx(int index, bool& found) const {
+  const TParamListItem* item = FPassword->GetItem(index);
+  found = item != nullptr;
+  return found ? item->Text : QByteArray();
+}
+
+QByteArray TPasswords::GetPrivilegeForIdx(int index, bool& found) const {
+  const TParamListItem* item = FPrivilege->GetItem(index);
+  found = item != nullptr;
+  return found ? item->Text : QByteArray();
+}
+
+QByteArray TPasswords::GetPrivilegeForPassword(const QByteArray& password, bool& found) const {
+  const int index = GetPasswordIdx(password);
+  if (index < 0) {
+    found = false;
+    return {};
+  }
+  return GetPrivilegeForIdx(index, found);
+}
