@@ -11,6 +11,7 @@
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
 #include "RS232Channel.h"
+#include "SpectrView.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
@@ -105,10 +106,7 @@ void TMainForm::FormCreate() {
   LoadDeviceDataFile();
 
   SelectMainPage(kSpectrPage);
-  FMainSpectrView = new QWidget;
-  FMainSpectrView->setObjectName(QStringLiteral("FMainSpectrView"));
-  FBkSpectrView = new QWidget;
-  FBkSpectrView->setObjectName(QStringLiteral("FBkSpectrView"));
+  CreateSpectrViews();
   FArchiveView = new QWidget;
   FArchiveView->setObjectName(QStringLiteral("FArchiveView"));
 

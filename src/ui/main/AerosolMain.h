@@ -29,6 +29,7 @@ class TOpenProtocolDriver;
 class TOperatorDialogs;
 class TRS232Channel;
 class TSerialPort;
+class TSpectrView;
 class TWaitWindow;
 class TWaitWindow2Btn;
 
@@ -126,12 +127,21 @@ class TMainForm : public QMainWindow {
   TNGAS* NGAS() const { return FNGAS.get(); }
   TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
   TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  TSpectrView* MainSpectrView() const { return FMainSpectrView; }
+  TSpectrView* BkSpectrView() const { return FBkSpectrView; }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
   // run by itself.
   void SelectMainPage(int page);
   void SelectSettingsPage(int page);
+  void SelectSpectrPage(int page);
+
+  // The coefficient buttons of the counter page.
+  void FromSpectrBtnClick();
+  void FromBkSpectrBtnClick();
+  void ToSpectrBtnClick();
+  void ToBkSpectrBtnClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -187,6 +197,11 @@ class TMainForm : public QMainWindow {
   void SerialSettingsCommand();
   void TestPeriodCommand();
   void DeviceNumberCommand();
+  void CreateSpectrViews();
+  void ReadSpectrCommand(bool background);
+  void ReadSpectrFileCommand();
+  void SaveSpectrFileCommand();
+  TSpectrView* CurrentSpectrView() const;
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -214,8 +229,8 @@ class TMainForm : public QMainWindow {
 
   QLabel* FClockPanel = nullptr;
   QLabel* FLinkPanel = nullptr;
-  QWidget* FMainSpectrView = nullptr;
-  QWidget* FBkSpectrView = nullptr;
+  TSpectrView* FMainSpectrView = nullptr;
+  TSpectrView* FBkSpectrView = nullptr;
   QWidget* FArchiveView = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;

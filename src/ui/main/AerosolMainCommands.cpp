@@ -136,12 +136,24 @@ void TMainForm::ExecuteCommand(uint8_t command) {
       case kCmdDeviceNumber:
         DeviceNumberCommand();
         break;
+      case kCmdReadMainSpectr:
+        ReadSpectrCommand(false);
+        break;
+      case kCmdReadBkSpectr:
+        ReadSpectrCommand(true);
+        break;
+      case kCmdReadSpectrFile:
+        ReadSpectrFileCommand();
+        break;
+      case kCmdSaveSpectrFile:
+        SaveSpectrFileCommand();
+        break;
       case kCmdExit:
         close();
         break;
       default:
-        // The spectrum and archive reads, their files, the access level and
-        // the About box act on views and dialogs that this window does not
+        // The archive read, its files, the access level and the About box
+        // act on views and dialogs that this window does not
         // carry; like a number outside the table they do nothing here.
         break;
     }
