@@ -8,15 +8,22 @@
 #include "PtyEmulatorServer.h"
 #include "QtSerialPort.h"
 #include "ScriptedDialogs.h"
+#include "SpectrView.h"
+#include "SpectrViewEnergyCalibration.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 #include "Win1251.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QMenu>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -103,8 +110,42 @@ int main(int argc, char* argv[]) {
     const char* mainPages[] = {"spectrum", "archive", "terminal", "dump"};
     for (int page = TMainForm::kSpectrPage; page <= TMainForm::kDumpPage; ++page) {
       form.SelectMainPage(page);
+      if (page == TMainForm::kSpectrPage) {
+        // The main spectrum read, scaled to fit, with markers round the
+        // largest peak and the cursor in it.
+        form.ExecuteCommand(TMainForm::kCmdReadMainSpectr);
+        TSpectrView* view = form.MainSpectrView();
+        view->VSpectrScrollBar()->setValue(96);
+        view->ScaleXTB()->setValue(2);
+        view->SpectrBoxMouseMove(300);
+        view->OnPopupMenu1ClickSetMarker1();
+        view->SpectrBoxMouseMove(330);
+        view->OnPopupMenu1ClickSetMarker2();
+        view->SpectrBoxMouseMove(315);
+        if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+          // The real pointer over the plot, and the context menu beside it.
+          QCursor::setPos(view->SpectrBox()->mapToGlobal(QPoint(250, 100)));
+          QTest::qWait(500);
+          std::printf("read-out under the pointer: channel %s, energy %s, count %s\n",
+                      qPrintable(view->Channel()->text()), qPrintable(view->Energy()->text()),
+                      qPrintable(view->ChData()->text()));
+          view->PopupMenu()->popup(QCursor::pos());
+          QTest::qWait(500);
+          const QString path = QDir(folder).filePath(QStringLiteral("screen-spectrum.png"));
+          const bool saved = QGuiApplication::primaryScreen()->grabWindow(0).save(path);
+          std::printf("%s %s\n", saved ? "wrote" : "could not write", qPrintable(path));
+          view->PopupMenu()->hide();
+        }
+      }
       written += Save(&form, folder, QStringLiteral("main-page-%1").arg(QString::fromLatin1(mainPages[page - 1])));
     }
+    TEnergyCalibrationForm* calibration = form.MainSpectrView()->EnergyCalibrationForm();
+    calibration->SetCurChannel(630);
+    calibration->SetCurEnergy(6000);
+    calibration->to1BtnClick();
+    calibration->show();
+    written += Save(calibration, folder, QStringLiteral("energy-calibration"));
+    calibration->hide();
     form.WaitWindow()->ShowWait(QStringLiteral("загрузка измеренных значений"));
     form.WaitWindow()->WaitProgress()->SetPosition(40);
     written += Save(form.WaitWindow(), folder, QStringLiteral("wait-window"));
@@ -123,5 +164,5 @@ int main(int argc, char* argv[]) {
   number.show();
   written += Save(&number, folder, QStringLiteral("device-number"));
   server.Stop();
-  return written == 15 ? 0 : 1;
+  return written == 16 ? 0 : 1;
 }

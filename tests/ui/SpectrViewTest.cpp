@@ -254,7 +254,12 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
   const auto name = [](QObject* object) {
     return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
   };
-  EXPECT_EQ(name(View.SpectrBox()), QStringLiteral("Спектр"));
+  QAccessibleInterface* plot = QAccessible::queryAccessibleInterface(View.SpectrBox());
+  EXPECT_EQ(plot->text(QAccessible::Name), QStringLiteral("Спектр"));
+  ASSERT_TRUE(plot->actionInterface());
+  plot->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+  EXPECT_TRUE(View.PopupMenu()->isVisible());
+  View.PopupMenu()->hide();
   EXPECT_EQ(name(View.Channel()), QStringLiteral("37"));
   EXPECT_EQ(QAccessible::queryAccessibleInterface(View.Channel())->text(QAccessible::Description),
             QStringLiteral("Канал"));

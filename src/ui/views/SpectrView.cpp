@@ -5,7 +5,9 @@
 #include "SpectrViewEnergyCalibration.h"
 #include "Win1251.h"
 
+#include <QAccessibleWidget>
 #include <QContextMenuEvent>
+#include <QCursor>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QListWidget>
@@ -32,6 +34,12 @@ class TSpectrBox : public QWidget {
   std::function<void(int)> OnMouseMove;
   std::function<void(const QPoint&)> OnContextMenu;
 
+  // The menu where the pointer is, or in the middle when it is elsewhere.
+  void ShowMenu() {
+    const QPoint pointer = mapFromGlobal(QCursor::pos());
+    if (OnContextMenu) OnContextMenu(mapToGlobal(rect().contains(pointer) ? pointer : rect().center()));
+  }
+
  protected:
   void paintEvent(QPaintEvent*) override {
     QPainter painter(this);
@@ -49,6 +57,24 @@ class TSpectrBox : public QWidget {
 };
 
 namespace {
+
+// The plot as a graphic whose context menu an assistive tool can open.
+class TSpectrBoxAccessible : public QAccessibleWidget {
+ public:
+  explicit TSpectrBoxAccessible(TSpectrBox* box) : QAccessibleWidget(box, QAccessible::Graphic) {}
+  QStringList actionNames() const override { return QAccessibleWidget::actionNames() << showMenuAction(); }
+  void doAction(const QString& action) override {
+    if (action == showMenuAction())
+      static_cast<TSpectrBox*>(widget())->ShowMenu();
+    else
+      QAccessibleWidget::doAction(action);
+  }
+};
+
+QAccessibleInterface* SpectrBoxAccessible(const QString&, QObject* object) {
+  auto* box = dynamic_cast<TSpectrBox*>(object);
+  return box ? new TSpectrBoxAccessible(box) : nullptr;
+}
 
 const QColor kBluePen(0, 0, 255);
 const QColor kRedPen(255, 0, 0);
@@ -121,6 +147,11 @@ QStringList WrapByCharacter(const QString& text, const QFontMetrics& metrics, in
 
 TSpectrView::TSpectrView(TOperatorDialogs& dialogs, QWidget* owner)
     : QFrame(owner), FDialogs(dialogs), FSpectr(std::make_unique<TRadiationSpectr>()) {
+  static const bool kAccessibleBox = [] {
+    QAccessible::installFactory(SpectrBoxAccessible);
+    return true;
+  }();
+  Q_UNUSED(kAccessibleBox);
   setObjectName(QStringLiteral("SpectrView"));
   resize(300, 250);
   BuildMenu();
@@ -156,7 +187,7 @@ void TSpectrView::BuildControls() {
   FSpectrBox->setObjectName(QStringLiteral("SpectrBox"));
   FSpectrBox->setAccessibleName(QStringLiteral("Спектр"));
   FSpectrBox->OnMouseMove = [this](int x) { SpectrBoxMouseMove(x); };
-  FSpectrBox->OnContextMenu = [this](const QPoint& at) { FPopupMenu->exec(at); };
+  FSpectrBox->OnContextMenu = [this](const QPoint& at) { FPopupMenu->popup(at); };
 
   FVSpectrScrollBar = new QScrollBar(Qt::Vertical, this);
   FVSpectrScrollBar->setObjectName(QStringLiteral("VSpectrScrollBar"));
