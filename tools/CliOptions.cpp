@@ -50,11 +50,11 @@ QString CliUsage() {
       "read prints NAME=VALUE lines (NAME:INDEX=VALUE with an index); write prints the\n"
       "values the installation reports back. spectrum saves the main or background\n"
       "spectrum as a .spc file (--out), as CSV of channel, energy and count (--csv) or\n"
-      "both, and prints its calibration and total count. archive\n"
-      "reads records --from to --to (default: all), every --step-th, of the variables\n"
-      "--vars (default DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an\n"
-      "archive file (--out) or as CSV (--csv; UTF-8, a header row of names; --csv-sep ';'\n"
-      "and --csv-decimal-comma for spreadsheets set to a comma decimal mark).\n"
+      "both, and prints its calibration and total count. archive reads records --from\n"
+      "to --to (default: all), every --step-th, of the variables --vars (default\n"
+      "DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an archive file\n"
+      "(--out) or as CSV (--csv). CSV is UTF-8 with a header row; --csv-sep ';' and\n"
+      "--csv-decimal-comma suit spreadsheets set to a comma decimal mark.\n"
       "\n"
       "Exit status: 0 every request answered, 1 an exchange or a file failed, 2 usage error.\n");
 }

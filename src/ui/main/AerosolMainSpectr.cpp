@@ -10,17 +10,15 @@
 #include "RadiationSpectr.h"
 #include "SpectrView.h"
 #include "TextUtils.h"
-#include "TransferWaitWindow.h"
 #include "Win1251.h"
 #include "ui_AerosolMain.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QLocale>
-#include <QSignalBlocker>
+#include <QPushButton>
 
 namespace {
-
-using TMessageKind = TOperatorDialogs::TMessageKind;
 
 const QString kSpectrReadFailed = QStringLiteral("Спектр считан неудачно. Отображение невозможно");
 const QString kSpectrSaveFailed = QStringLiteral("Записать спектр в файл не удалось!");
@@ -39,6 +37,20 @@ TOperatorDialogs::TFileRequest SaveSpectrDialog() {
 
 bool IsCsvFile(const QString& fileName) {
   return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+}
+
+// The coefficients in the installation's form: "." whatever the locale.
+void ShowCoefficients(const TRadiationSpectr& spectr, QLineEdit* aEdit, QLineEdit* bEdit) {
+  aEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.A())));
+  bEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.B())));
+}
+
+// Both texts must be numbers ("." or the PC's own separator), or the
+// spectrum keeps its coefficients.
+void TakeCoefficients(const QLineEdit* aEdit, const QLineEdit* bEdit, TRadiationSpectr& spectr) {
+  const std::optional<long double> a = TextUtils::ParseDecimal(Win1251::FromUnicode(aEdit->text()));
+  const std::optional<long double> b = TextUtils::ParseDecimal(Win1251::FromUnicode(bEdit->text()));
+  if (a && b) spectr.SetCalibration(*a, *b);
 }
 
 }  // namespace
@@ -94,24 +106,6 @@ void TMainForm::SaveSpectrFileCommand() {
   // A spectrum believed saved and not on the disk would be lost at exit.
   if (!saved) Warning(kSpectrSaveFailed);
 }
-
-namespace {
-
-// The coefficients in the installation's form: "." whatever the locale.
-void ShowCoefficients(const TRadiationSpectr& spectr, QLineEdit* aEdit, QLineEdit* bEdit) {
-  aEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.A())));
-  bEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.B())));
-}
-
-// Both texts must be numbers ("." or the PC's own separator), or the
-// spectrum keeps its coefficients.
-void TakeCoefficients(const QLineEdit* aEdit, const QLineEdit* bEdit, TRadiationSpectr& spectr) {
-  const std::optional<long double> a = TextUtils::ParseDecimal(Win1251::FromUnicode(aEdit->text()));
-  const std::optional<long double> b = TextUtils::ParseDecimal(Win1251::FromUnicode(bEdit->text()));
-  if (a && b) spectr.SetCalibration(*a, *b);
-}
-
-}  // namespace
 
 void TMainForm::FromSpectrBtnClick() {
   if (FMainSpectrView) ShowCoefficients(FMainSpectrView->Spectr(), FUi->SpectrAEdit, FUi->SpectrBEdit);
