@@ -298,6 +298,8 @@ void TSpectrView::DrawSpectr() {
     // operator's.
     const QSignalBlocker blocker(FHSpectrScrollBar);
     FHSpectrScrollBar->setMaximum(columns > wb ? columns - wb : 0);
+    // The thumb as wide as the part of the spectrum in sight.
+    FHSpectrScrollBar->setPageStep(std::max(1, std::min(columns, wb)));
   }
   const int p = FHSpectrScrollBar->value();
 
