@@ -271,6 +271,11 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
 
   QStringList items;
   for (const QAction* action : View.PopupMenu()->actions()) items << (action->isSeparator() ? "-" : action->text());
+  // The items act once the menu has closed.
+  View.PopupMenu()->actions().at(2)->trigger();
+  EXPECT_EQ(View.Marker1(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(View.Marker1(), 37);
   EXPECT_EQ(items, (QStringList{"Калибровка по энергии", "-", "Установить маркер 1", "Установить маркер 2", "-",
                                 "Удалить маркеры", "-", "Показать площадь выделенной области"}));
 }

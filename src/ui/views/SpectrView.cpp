@@ -169,8 +169,11 @@ QWidget* TSpectrView::SpectrBox() const { return FSpectrBox; }
 void TSpectrView::BuildMenu() {
   FPopupMenu = new QMenu(this);
   FPopupMenu->setObjectName(QStringLiteral("PopupMenu"));
+  // Queued: the menu has closed, and whoever pressed the item (the mouse or
+  // an assistive tool) has had its answer, before a dialog or a message
+  // box waits for the operator.
   const auto item = [this](const QString& text, void (TSpectrView::*handler)()) {
-    connect(FPopupMenu->addAction(text), &QAction::triggered, this, handler);
+    connect(FPopupMenu->addAction(text), &QAction::triggered, this, handler, Qt::QueuedConnection);
   };
   item(QStringLiteral("Калибровка по энергии"), &TSpectrView::OnPopupMenu1Click);
   FPopupMenu->addSeparator();
