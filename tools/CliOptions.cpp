@@ -28,7 +28,8 @@ QString CliUsage() {
   return QStringLiteral(
       "Usage: qev-cli [options] read NAME[:INDEX]...\n"
       "       qev-cli [options] write NAME[:INDEX]=VALUE...\n"
-      "       qev-cli [options] spectrum main|background --out FILE.spc\n"
+      "       qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C]\n"
+      "                         [--csv-decimal-comma]]\n"
       "       qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...]\n"
       "                         (--out FILE.daf | --csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
       "       qev-cli passwords encode SOURCE TARGET\n"
@@ -50,11 +51,12 @@ QString CliUsage() {
       "\n"
       "read prints NAME=VALUE lines (NAME:INDEX=VALUE with an index); write prints the\n"
       "values the installation reports back. spectrum saves the main or background\n"
-      "spectrum as a .spc file and prints its calibration and total count. archive\n"
-      "reads records --from to --to (default: all), every --step-th, of the variables\n"
-      "--vars (default DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an\n"
-      "archive file (--out) or as CSV (--csv; UTF-8, a header row of names; --csv-sep ';'\n"
-      "and --csv-decimal-comma for spreadsheets set to a comma decimal mark).\n"
+      "spectrum as a .spc file (--out), as CSV of channel, energy and count (--csv) or\n"
+      "both, and prints its calibration and total count. archive reads records --from\n"
+      "to --to (default: all), every --step-th, of the variables --vars (default\n"
+      "DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an archive file\n"
+      "(--out) or as CSV (--csv). CSV is UTF-8 with a header row; --csv-sep ';' and\n"
+      "--csv-decimal-comma suit spreadsheets set to a comma decimal mark.\n"
       "\n"
       "passwords encode writes the scrambled password file TARGET (the program reads\n"
       "qev.pwd in its working folder) from a plain SOURCE file of \"LEVEL PASSWORD\"\n"
@@ -137,12 +139,27 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   o.Log = parser.isSet(log);
   o.Dump = parser.isSet(dump);
 
-  const bool archiveOnly = parser.isSet(csv) || parser.isSet(csvSep) || parser.isSet(csvComma) || parser.isSet(step) ||
-                           parser.isSet(from) || parser.isSet(to) || parser.isSet(vars);
+  const bool csvForm = parser.isSet(csvSep) || parser.isSet(csvComma);
+  const bool archiveOnly = parser.isSet(step) || parser.isSet(from) || parser.isSet(to) || parser.isSet(vars);
+  // The form of a CSV table, for spectrum and archive alike.
+  const auto takeCsv = [&]() -> std::optional<QString> {
+    o.CsvFile = parser.value(csv);
+    if (parser.isSet(csvSep)) {
+      const QString sep = parser.value(csvSep);
+      if (sep.size() != 1 || sep[0].unicode() >= 128 || sep == "\"" || sep == "\r" || sep == "\n")
+        return QStringLiteral("--csv-sep is one character other than a quote");
+      o.CsvSeparator = static_cast<char>(sep[0].unicode());
+    }
+    o.CsvDecimalComma = parser.isSet(csvComma);
+    if (o.CsvDecimalComma && o.CsvSeparator == ',')
+      return QStringLiteral("--csv-decimal-comma needs another --csv-sep");
+    return std::nullopt;
+  };
   if (command == "read" || command == "write") {
     o.Command = command == "read" ? TCliOptions::TCommand::Read : TCliOptions::TCommand::Write;
     if (positional.isEmpty()) return fail(command + " needs at least one variable");
-    if (parser.isSet(out) || archiveOnly) return fail("file options belong to spectrum and archive");
+    if (parser.isSet(out) || parser.isSet(csv) || csvForm || archiveOnly)
+      return fail("file options belong to spectrum and archive");
     for (const QString& item : positional) {
       const QByteArray bytes = item.toLocal8Bit();
       const bool hasValue = bytes.contains('=');
@@ -156,23 +173,16 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
     if (positional.size() != 1 || (positional[0] != "main" && positional[0] != "background"))
       return fail("spectrum takes main or background");
     o.BackgroundSpectrum = positional[0] == "background";
-    if (!parser.isSet(out)) return fail("spectrum needs --out FILE.spc");
+    if (!parser.isSet(out) && !parser.isSet(csv)) return fail("spectrum needs --out FILE.spc or --csv FILE.csv");
     if (archiveOnly) return fail("archive options do not apply to spectrum");
     o.OutFile = parser.value(out);
+    if (const auto error = takeCsv()) return fail(*error);
   } else if (command == "archive") {
     o.Command = TCliOptions::TCommand::Archive;
     if (!positional.isEmpty()) return fail("archive takes options only");
     if (parser.isSet(out) == parser.isSet(csv)) return fail("archive needs either --out FILE.daf or --csv FILE.csv");
     o.OutFile = parser.value(out);
-    o.CsvFile = parser.value(csv);
-    if (parser.isSet(csvSep)) {
-      const QString sep = parser.value(csvSep);
-      if (sep.size() != 1 || sep[0].unicode() >= 128 || sep == "\"" || sep == "\r" || sep == "\n")
-        return fail("--csv-sep is one character other than a quote");
-      o.CsvSeparator = static_cast<char>(sep[0].unicode());
-    }
-    o.CsvDecimalComma = parser.isSet(csvComma);
-    if (o.CsvDecimalComma && o.CsvSeparator == ',') return fail("--csv-decimal-comma needs another --csv-sep");
+    if (const auto error = takeCsv()) return fail(*error);
     for (const auto& [option, target, minimum] :
          {std::tuple{&step, &o.Step, 1}, std::tuple{&from, &o.From, 0}, std::tuple{&to, &o.To, 0}}) {
       if (!parser.isSet(*option)) continue;

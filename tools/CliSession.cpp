@@ -198,8 +198,13 @@ class TCliSession {
       return 1;
     }
     const TRadiationSpectr& spectr = background ? FNGAS.BkSpectr() : FNGAS.MainSpectr();
-    if (!spectr.SaveFile(FOptions.OutFile)) {
+    if (!FOptions.OutFile.isEmpty() && !spectr.SaveFile(FOptions.OutFile)) {
       FErr << "qev-cli: cannot write " << FOptions.OutFile << Qt::endl;
+      return 1;
+    }
+    if (!FOptions.CsvFile.isEmpty() &&
+        !SaveFileAtomically(FOptions.CsvFile, SpectrToCsv(spectr, {FOptions.CsvSeparator, FOptions.CsvDecimalComma}))) {
+      FErr << "qev-cli: cannot write " << FOptions.CsvFile << Qt::endl;
       return 1;
     }
     int64_t total = 0;

@@ -102,7 +102,8 @@ TEST_F(CliEndToEnd, SavesTheArchiveAndASpectrum) {
   EXPECT_EQ(Run({"archive", "--vars", "NOSUCH", "--out", daf}).ExitCode, 2);
 
   const QString spc = FDir.filePath("m.spc");
-  const TRun spectrum = Run({"spectrum", "main", "--out", spc});
+  const QString csv = FDir.filePath("m.csv");
+  const TRun spectrum = Run({"spectrum", "main", "--out", spc, "--csv", csv, "--csv-sep", ";"});
   ASSERT_EQ(spectrum.ExitCode, 0) << spectrum.Err.toStdString();
   TRadiationSpectr spectr;
   ASSERT_TRUE(spectr.LoadFile(spc));
@@ -110,6 +111,11 @@ TEST_F(CliEndToEnd, SavesTheArchiveAndASpectrum) {
   for (int i = 0; i < TRadiationSpectr::kChannels; ++i) total += spectr.Channel(i);
   EXPECT_TRUE(spectrum.Out.contains(QString("total=%1").arg(total))) << spectrum.Out.toStdString();
   EXPECT_GT(total, 0);
+  QFile table(csv);
+  ASSERT_TRUE(table.open(QIODevice::ReadOnly));
+  const QByteArray text = table.readAll();
+  EXPECT_TRUE(text.contains(";Отсчеты\r\n0;"));
+  EXPECT_TRUE(text.contains("\r\n1023;")) << "every channel is a row";
 }
 
 TEST_F(CliEndToEnd, AnswersToOtherRequestsGiveTheRightValuesOrAFailureNamingTheVariable) {

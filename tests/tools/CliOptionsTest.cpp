@@ -52,6 +52,12 @@ TEST(CliOptions, ArchiveAndSpectrumOptions) {
   ASSERT_TRUE(spectrum.Options);
   EXPECT_TRUE(spectrum.Options->BackgroundSpectrum);
   EXPECT_EQ(spectrum.Options->OutFile, "b.spc");
+  const TCliParse table = Parse("spectrum main --csv m.csv --csv-sep ; --csv-decimal-comma");
+  ASSERT_TRUE(table.Options) << table.Error.toStdString();
+  EXPECT_TRUE(table.Options->OutFile.isEmpty());
+  EXPECT_EQ(table.Options->CsvFile, "m.csv");
+  EXPECT_EQ(table.Options->CsvSeparator, ';');
+  EXPECT_TRUE(table.Options->CsvDecimalComma);
 }
 
 TEST(CliOptions, PasswordsTakeTheirFiles) {
@@ -88,6 +94,8 @@ TEST(CliOptions, UsageErrorsAreRefusedBeforeAnythingIsSent) {
                            "archive --csv a --csv-sep ab",
                            "archive --csv a --csv-decimal-comma",
                            "read MODE --out x",
+                           "read MODE --csv x",
+                           "spectrum main --csv x --csv-decimal-comma",
                            "spectrum main --out x --step 2",
                            "--nosuch read MODE",
                            "passwords",

@@ -14,6 +14,7 @@
 #include "Passwords.h"
 #include "QEVAbout.h"
 #include "RS232Channel.h"
+#include "SpectrView.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
@@ -110,10 +111,7 @@ void TMainForm::FormCreate() {
   LoadDeviceDataFile();
 
   SelectMainPage(kSpectrPage);
-  FMainSpectrView = new QWidget;
-  FMainSpectrView->setObjectName(QStringLiteral("FMainSpectrView"));
-  FBkSpectrView = new QWidget;
-  FBkSpectrView->setObjectName(QStringLiteral("FBkSpectrView"));
+  CreateSpectrViews();
   FArchiveView = new QWidget;
   FArchiveView->setObjectName(QStringLiteral("FArchiveView"));
 

@@ -31,6 +31,7 @@ class TOperatorDialogs;
 class TPasswords;
 class TRS232Channel;
 class TSerialPort;
+class TSpectrView;
 class TWaitWindow;
 class TWaitWindow2Btn;
 
@@ -130,12 +131,21 @@ class TMainForm : public QMainWindow {
   TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
   TPasswords* Passwords() const { return FPasswords.get(); }
   TAboutForm* AboutForm() const { return FAboutForm.get(); }
+  TSpectrView* MainSpectrView() const { return FMainSpectrView; }
+  TSpectrView* BkSpectrView() const { return FBkSpectrView; }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
   // run by itself.
   void SelectMainPage(int page);
   void SelectSettingsPage(int page);
+  void SelectSpectrPage(int page);
+
+  // The coefficient buttons of the counter page.
+  void FromSpectrBtnClick();
+  void FromBkSpectrBtnClick();
+  void ToSpectrBtnClick();
+  void ToBkSpectrBtnClick();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -201,6 +211,11 @@ class TMainForm : public QMainWindow {
   void AccessLevelCommand();
   void CreateAboutForm();
   void AboutCommand();
+  void CreateSpectrViews();
+  void ReadSpectrCommand(bool background);
+  void ReadSpectrFileCommand();
+  void SaveSpectrFileCommand();
+  TSpectrView* CurrentSpectrView() const;
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -228,8 +243,8 @@ class TMainForm : public QMainWindow {
 
   QLabel* FClockPanel = nullptr;
   QLabel* FLinkPanel = nullptr;
-  QWidget* FMainSpectrView = nullptr;
-  QWidget* FBkSpectrView = nullptr;
+  TSpectrView* FMainSpectrView = nullptr;
+  TSpectrView* FBkSpectrView = nullptr;
   QWidget* FArchiveView = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;

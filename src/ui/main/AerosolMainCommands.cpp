@@ -142,13 +142,24 @@ void TMainForm::ExecuteCommand(uint8_t command) {
       case kCmdAbout:
         AboutCommand();
         break;
+      case kCmdReadMainSpectr:
+        ReadSpectrCommand(false);
+        break;
+      case kCmdReadBkSpectr:
+        ReadSpectrCommand(true);
+        break;
+      case kCmdReadSpectrFile:
+        ReadSpectrFileCommand();
+        break;
+      case kCmdSaveSpectrFile:
+        SaveSpectrFileCommand();
+        break;
       case kCmdExit:
         close();
         break;
       default:
-        // The spectrum and archive reads and their files act on views that
-        // this window does not carry; like a number outside the table they
-        // do nothing here.
+        // The archive read and its files act on a view that this window
+        // does not carry; like a number outside the table they do nothing here.
         break;
     }
   } catch (const std::exception& error) {

@@ -1,0 +1,124 @@
+// The spectrum commands of the main window: the two views on the spectrum
+// pages, the reads from the installation, the spectrum files and the
+// coefficient buttons of the counter page.
+
+#include "AerosolMain.h"
+#include "AtomicFile.h"
+#include "CsvTable.h"
+#include "NGAS.h"
+#include "OperatorDialogs.h"
+#include "RadiationSpectr.h"
+#include "SpectrView.h"
+#include "TextUtils.h"
+#include "Win1251.h"
+#include "ui_AerosolMain.h"
+
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+
+namespace {
+
+const QString kSpectrReadFailed = QStringLiteral("Спектр считан неудачно. Отображение невозможно");
+const QString kSpectrSaveFailed = QStringLiteral("Записать спектр в файл не удалось!");
+
+const QString kSpectrFilter = QStringLiteral("Файлы спектральных характеристик (*.spc);;Все файлы (*.*)");
+const QString kCsvFilter = QStringLiteral("Таблица CSV (*.csv)");
+const QString kSpectrSuffix = QStringLiteral("spc");
+
+TOperatorDialogs::TFileRequest LoadSpectrDialog() { return {kSpectrFilter, kSpectrSuffix}; }
+
+// The spectrum file first, as the installation's other programs read it;
+// a table for spreadsheets after it.
+TOperatorDialogs::TFileRequest SaveSpectrDialog() {
+  return {kSpectrFilter + QStringLiteral(";;") + kCsvFilter, kSpectrSuffix};
+}
+
+bool IsCsvFile(const QString& fileName) {
+  return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+}
+
+// The coefficients in the installation's form: "." whatever the locale.
+void ShowCoefficients(const TRadiationSpectr& spectr, QLineEdit* aEdit, QLineEdit* bEdit) {
+  aEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.A())));
+  bEdit->setText(Win1251::ToUnicode(TextUtils::FormatDecimal(spectr.B())));
+}
+
+// Both texts must be numbers ("." or the PC's own separator), or the
+// spectrum keeps its coefficients.
+void TakeCoefficients(const QLineEdit* aEdit, const QLineEdit* bEdit, TRadiationSpectr& spectr) {
+  const std::optional<long double> a = TextUtils::ParseDecimal(Win1251::FromUnicode(aEdit->text()));
+  const std::optional<long double> b = TextUtils::ParseDecimal(Win1251::FromUnicode(bEdit->text()));
+  if (a && b) spectr.SetCalibration(*a, *b);
+}
+
+}  // namespace
+
+void TMainForm::CreateSpectrViews() {
+  FMainSpectrView = new TSpectrView(FDialogs, FUi->MainSpectrSheet);
+  FMainSpectrView->setObjectName(QStringLiteral("FMainSpectrView"));
+  FMainSpectrView->setAccessibleName(QStringLiteral("Основной спектр"));
+  FBkSpectrView = new TSpectrView(FDialogs, FUi->BkSpectrSheet);
+  FBkSpectrView->setObjectName(QStringLiteral("FBkSpectrView"));
+  FBkSpectrView->setAccessibleName(QStringLiteral("Фоновый спектр"));
+
+  connect(FUi->FromSpectrBtn, &QPushButton::clicked, this, &TMainForm::FromSpectrBtnClick);
+  connect(FUi->FromBkSpectrBtn, &QPushButton::clicked, this, &TMainForm::FromBkSpectrBtnClick);
+  connect(FUi->ToSpectrBtn, &QPushButton::clicked, this, &TMainForm::ToSpectrBtnClick);
+  connect(FUi->ToBkSpectrBtn, &QPushButton::clicked, this, &TMainForm::ToBkSpectrBtnClick);
+}
+
+void TMainForm::SelectSpectrPage(int page) { FUi->SpectrPageControl->setCurrentIndex(page); }
+
+TSpectrView* TMainForm::CurrentSpectrView() const {
+  return CurrentSpectrPage() == kBkSpectrPage ? FBkSpectrView : FMainSpectrView;
+}
+
+void TMainForm::ReadSpectrCommand(bool background) {
+  FBusyState = kReading;
+  const bool read = background
+                        ? ExchangeWithWaitWindow(QStringLiteral("загрузка фонового спектра КЕВ"), &TNGAS::ReadBkSpectr)
+                        : ExchangeWithWaitWindow(QStringLiteral("загрузка спектра КЕВ"), &TNGAS::ReadMainSpectr);
+  if (read)
+    (background ? FBkSpectrView : FMainSpectrView)->SetSpectr(background ? FNGAS->BkSpectr() : FNGAS->MainSpectr());
+  else
+    Warning(kSpectrReadFailed);
+  FBusyState = kIdle;
+}
+
+void TMainForm::ReadSpectrFileCommand() {
+  const QString fileName = FDialogs.OpenFileName(LoadSpectrDialog());
+  if (fileName.isEmpty()) return;
+  // A file that does not load leaves the view as it was, without a word.
+  TRadiationSpectr spectr;
+  if (spectr.LoadFile(fileName)) CurrentSpectrView()->SetSpectr(spectr);
+}
+
+void TMainForm::SaveSpectrFileCommand() {
+  const QString fileName = FDialogs.SaveFileName(SaveSpectrDialog());
+  if (fileName.isEmpty()) return;
+  const TRadiationSpectr& spectr = CurrentSpectrView()->Spectr();
+  // The operator chose the table by its filter, and with it the extension.
+  const bool saved = IsCsvFile(fileName)
+                         ? SaveFileAtomically(fileName, SpectrToCsv(spectr, TCsvFormat::ForLocale(QLocale::system())))
+                         : spectr.SaveFile(fileName);
+  // A spectrum believed saved and not on the disk would be lost at exit.
+  if (!saved) Warning(kSpectrSaveFailed);
+}
+
+void TMainForm::FromSpectrBtnClick() {
+  if (FMainSpectrView) ShowCoefficients(FMainSpectrView->Spectr(), FUi->SpectrAEdit, FUi->SpectrBEdit);
+}
+
+void TMainForm::FromBkSpectrBtnClick() {
+  if (FBkSpectrView) ShowCoefficients(FBkSpectrView->Spectr(), FUi->BkSpectrAEdit, FUi->BkSpectrBEdit);
+}
+
+void TMainForm::ToSpectrBtnClick() {
+  if (FMainSpectrView) TakeCoefficients(FUi->SpectrAEdit, FUi->SpectrBEdit, FMainSpectrView->Spectr());
+}
+
+void TMainForm::ToBkSpectrBtnClick() {
+  if (FBkSpectrView) TakeCoefficients(FUi->BkSpectrAEdit, FUi->BkSpectrBEdit, FBkSpectrView->Spectr());
+}

@@ -1,0 +1,129 @@
+#pragma once
+
+#include <QFrame>
+#include <QImage>
+
+#include <cstdint>
+#include <memory>
+
+class QLabel;
+class QListWidget;
+class QMenu;
+class QScrollBar;
+class QSlider;
+class TEnergyCalibrationForm;
+class TOperatorDialogs;
+class TRadiationSpectr;
+class TSpectrBox;
+
+// The panel that plots one alpha spectrum of 1024 channels as a line, with
+// a read-out of the channel, energy and count under the mouse, horizontal
+// compression and panning, a vertical scale, two markers bounding a region
+// whose area it tells, a two-point energy calibration and the spectrum's
+// comment under the plot. It always shows a copy of its own: what the
+// caller hands over later changes do not reach it, and the calibration
+// done here changes only the copy.
+class TSpectrView : public QFrame {
+  Q_OBJECT
+
+ public:
+  // The owner is the page that carries the view. The area read-out, its
+  // failure and the calibration dialog are shown through dialogs.
+  TSpectrView(TOperatorDialogs& dialogs, QWidget* owner);
+  ~TSpectrView() override;
+
+  // Copies the counts, the calibration and the comment; unsets the markers
+  // and keeps the compression, the scroll positions and the calibration
+  // points.
+  void SetSpectr(const TRadiationSpectr& spectr);
+  // The view's own copy: the caller may change its calibration and save it.
+  TRadiationSpectr& Spectr() { return *FSpectr; }
+  const TRadiationSpectr& Spectr() const { return *FSpectr; }
+
+  // The height of the comment box, taken at the next layout.
+  void ResizeComments(int height);
+  void Repaint();
+
+  void SpectrBoxMouseMove(int x);
+  void OnScrollScrollBar();
+  void OnScaleChange();
+  void OnPopupMenu1Click();
+  void OnPopupMenu1ClickSetMarker1();
+  void OnPopupMenu1ClickSetMarker2();
+  void OnPopupMenu1ClickClearMarkers();
+  void OnPopupMenu1ClickCalculate();
+
+  int32_t CurChannel() const { return FCurChannel; }
+  int32_t CurEnergy() const { return FCurEnergy; }
+  int32_t CurValue() const { return FCurValue; }
+  int32_t Marker1() const { return FMarker1; }
+  int32_t Marker2() const { return FMarker2; }
+  int32_t MarkerLow() const { return FMarkerLow; }
+  int32_t MarkerHigh() const { return FMarkerHigh; }
+  int32_t CalChannel1() const { return FCalChannel1; }
+  int32_t CalEnergy1() const { return FCalEnergy1; }
+  int32_t CalChannel2() const { return FCalChannel2; }
+  int32_t CalEnergy2() const { return FCalEnergy2; }
+
+  // The plot as last drawn.
+  const QImage& SpectrImage() const { return FImage; }
+  QWidget* SpectrBox() const;
+  QScrollBar* VSpectrScrollBar() const { return FVSpectrScrollBar; }
+  QScrollBar* HSpectrScrollBar() const { return FHSpectrScrollBar; }
+  QSlider* ScaleXTB() const { return FScaleXTB; }
+  QLabel* Channel() const { return FChannel; }
+  QLabel* Energy() const { return FEnergy; }
+  QLabel* ChData() const { return FChData; }
+  QListWidget* Comments() const { return FComments; }
+  QMenu* PopupMenu() const { return FPopupMenu; }
+  TEnergyCalibrationForm* EnergyCalibrationForm() const { return FEnergyCalibrationForm.get(); }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void BuildMenu();
+  void BuildControls();
+  void ArrangeControls();
+  void DrawSpectr();
+  void ShowCursorInfo();
+  void ShowComments();
+  void ResetMarkers();
+  void SetMarker(int32_t& marker);
+  // A = (E2 - E1) / (C2 - C1), B = E1 - C1 * A; false for equal channels.
+  bool CalcCalibration(long double& a, long double& b) const;
+
+  TOperatorDialogs& FDialogs;
+  std::unique_ptr<TRadiationSpectr> FSpectr;
+  std::unique_ptr<TEnergyCalibrationForm> FEnergyCalibrationForm;
+  QImage FImage;
+
+  // Children of the view, released with it.
+  TSpectrBox* FSpectrBox = nullptr;
+  QScrollBar* FVSpectrScrollBar = nullptr;
+  QScrollBar* FHSpectrScrollBar = nullptr;
+  QLabel* FChannel = nullptr;
+  QLabel* FEnergy = nullptr;
+  QLabel* FChData = nullptr;
+  QSlider* FScaleXTB = nullptr;
+  QLabel* FLChannel = nullptr;
+  QLabel* FLEnergy = nullptr;
+  QLabel* FLChData = nullptr;
+  QLabel* FLScaleXTB = nullptr;
+  QListWidget* FComments = nullptr;
+  QMenu* FPopupMenu = nullptr;
+
+  int FCommentsHeight = 40;
+  int FMouseX = 0;
+  int32_t FCurChannel = 0;
+  int32_t FCurEnergy = 0;
+  int32_t FCurValue = 0;
+  int32_t FCalChannel1 = 0;
+  int32_t FCalEnergy1 = 0;
+  int32_t FCalChannel2 = 0;
+  int32_t FCalEnergy2 = 0;
+  int32_t FMarker1 = 0;
+  int32_t FMarker2 = 0;
+  int32_t FMarkerLow = 0;
+  int32_t FMarkerHigh = 0;
+};

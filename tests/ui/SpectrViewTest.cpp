@@ -1,0 +1,281 @@
+#include "RadiationSpectr.h"
+#include "ScriptedDialogs.h"
+#include "SpectrView.h"
+#include "SpectrViewEnergyCalibration.h"
+#include "Win1251.h"
+
+#include <QAccessible>
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QScrollBar>
+#include <QSlider>
+#include <QTest>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+const QRgb kBlue = qRgb(0, 0, 255);
+const QRgb kRed = qRgb(255, 0, 0);
+
+TRadiationSpectr Spectr(const std::function<int32_t(int)>& count) {
+  TRadiationSpectr spectr;
+  for (int c = 0; c < TRadiationSpectr::kChannels; ++c) spectr.SetChannel(c, count(c));
+  return spectr;
+}
+
+class SpectrViewTest : public testing::Test {
+ protected:
+  // A shown view whose plot box has the given size; a child, so that it
+  // takes a new size at once.
+  void Place(int plotWidth, int plotHeight, int commentsHeight = 40) {
+    FHost.show();
+    View.ResizeComments(commentsHeight);
+    const int vw = View.VSpectrScrollBar()->sizeHint().width();
+    const int hs = View.HSpectrScrollBar()->sizeHint().height();
+    FHost.resize(plotWidth + 100, plotHeight + commentsHeight + 200);
+    View.resize(plotWidth + 6 + vw, plotHeight + 4 + commentsHeight + 41 + hs);
+    ASSERT_EQ(View.SpectrImage().size(), QSize(plotWidth, plotHeight));
+  }
+  QRgb Pixel(int x, int y) const { return View.SpectrImage().pixel(x, y); }
+  // The colours drawn in a column of the plot, background left out.
+  QSet<QRgb> Column(int x) const {
+    QSet<QRgb> colours;
+    for (int y = 0; y < View.SpectrImage().height(); ++y) colours << Pixel(x, y);
+    colours.remove(Pixel(View.SpectrImage().width() - 1, 0));
+    return colours;
+  }
+  void Calibrate(int channel1, int energy1, int channel2, int energy2, int result = QDialog::Accepted) {
+    Dialogs.DialogAnswers.push_back([=](QDialog& dialog) {
+      auto& form = static_cast<TEnergyCalibrationForm&>(dialog);
+      form.SetCurChannel(channel1);
+      form.SetCurEnergy(energy1);
+      form.to1BtnClick();
+      form.SetCurChannel(channel2);
+      form.SetCurEnergy(energy2);
+      form.to2BtnClick();
+      return result;
+    });
+    View.OnPopupMenu1Click();
+  }
+  QString AreaMessage() {
+    View.OnPopupMenu1ClickCalculate();
+    return Dialogs.Asked.back().Kind == TMessageKind::Information ? Dialogs.Asked.back().Text
+                                                                  : QStringLiteral("failed");
+  }
+
+  TScriptedDialogs Dialogs;
+  QWidget FHost;
+  TSpectrView& View = *new TSpectrView(Dialogs, &FHost);
+};
+
+}  // namespace
+
+TEST_F(SpectrViewTest, ColumnsScaleAndScrollAsTheCompressionSays) {
+  Place(400, 200);
+  // All counts below 32 are scaled as if the largest were 32: at the
+  // five-fold scale a count of 16 reaches half the box.
+  View.SetSpectr(Spectr([](int) { return 16; }));
+  View.VSpectrScrollBar()->setValue(96);
+  EXPECT_EQ(Pixel(50, 99), kBlue);
+
+  // Compression 16: 64 columns, the last not drawn. 1600 / (101 * 0.2 * 100 / 200) = 158.
+  View.SetSpectr(Spectr([](int) { return 100; }));
+  View.VSpectrScrollBar()->setValue(0);
+  View.ScaleXTB()->setValue(16);
+  EXPECT_EQ(View.HSpectrScrollBar()->maximum(), 0);
+  EXPECT_EQ(Pixel(62, 200 - 158 - 1), kBlue);
+  EXPECT_TRUE(Column(63).isEmpty());
+  EXPECT_TRUE(Column(200).isEmpty());
+
+  // Compression 1 on 1000 pixels: 24 columns to scroll; at the end column
+  // 998 shows channel 1022 and 999 (channel 1023) is not drawn.
+  Place(1000, 200);
+  View.SetSpectr(Spectr([](int c) { return c >= 1022 ? 500 : 0; }));
+  View.ScaleXTB()->setValue(1);
+  EXPECT_EQ(View.HSpectrScrollBar()->maximum(), 24);
+  View.HSpectrScrollBar()->setValue(24);
+  View.VSpectrScrollBar()->setValue(91);
+  EXPECT_EQ(Pixel(998, 200 - 100 - 1), kBlue);
+  EXPECT_TRUE(Column(999).isEmpty());
+  View.SpectrBoxMouseMove(998);
+  EXPECT_EQ(View.CurChannel(), 1022);
+  EXPECT_EQ(View.CurValue(), 500);
+  EXPECT_EQ(View.ChData()->text(), QStringLiteral("500"));
+
+  // A new compression starts from the first channel again.
+  View.ScaleXTB()->setValue(2);
+  EXPECT_EQ(View.HSpectrScrollBar()->value(), 0);
+  EXPECT_EQ(View.CurChannel(), 998 * 2);
+  EXPECT_EQ(View.CurValue(), 0) << "a channel beyond 1023 counts 0";
+}
+
+TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
+  Place(400, 200);
+  View.SetSpectr(Spectr([](int c) { return c; }));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("failed")) << "no marker set";
+  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами вычислить не удалось"));
+  EXPECT_EQ(Dialogs.Asked.back().Buttons, QMessageBox::Yes);
+
+  View.SpectrBoxMouseMove(100);
+  View.OnPopupMenu1ClickSetMarker2();
+  EXPECT_TRUE(Column(50).contains(kRed));
+  EXPECT_FALSE(Column(150).contains(kRed));
+  EXPECT_TRUE(Column(150).contains(kBlue));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 5050"));
+  EXPECT_EQ(Dialogs.Asked.back().Buttons, QMessageBox::Yes);
+
+  for (const bool firstHigh : {true, false}) {
+    View.SpectrBoxMouseMove(firstHigh ? 200 : 150);
+    View.OnPopupMenu1ClickSetMarker1();
+    View.SpectrBoxMouseMove(firstHigh ? 150 : 200);
+    View.OnPopupMenu1ClickSetMarker2();
+    EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 8925")) << firstHigh;
+    EXPECT_TRUE(Column(175).contains(kRed));
+  }
+
+  View.SpectrBoxMouseMove(120);
+  View.OnPopupMenu1ClickSetMarker1();
+  View.OnPopupMenu1ClickSetMarker2();
+  for (int x = 0; x < 399; ++x) ASSERT_FALSE(Column(x).contains(kRed)) << x;
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 120"));
+
+  View.OnPopupMenu1ClickClearMarkers();
+  EXPECT_EQ(AreaMessage(), QStringLiteral("failed"));
+
+  // A sum that 32 bits cannot hold is no area.
+  View.SetSpectr(Spectr([](int) { return INT32_MAX; }));
+  View.SpectrBoxMouseMove(1);
+  View.OnPopupMenu1ClickSetMarker1();
+  EXPECT_EQ(AreaMessage(), QStringLiteral("failed"));
+}
+
+TEST_F(SpectrViewTest, CalibrationFromTwoPointsAndTheEnergyReadOut) {
+  Place(400, 200);
+  Calibrate(100, 500, 300, 1500);
+  EXPECT_EQ(View.Spectr().A(), 5);
+  EXPECT_EQ(View.Spectr().B(), 0);
+  View.SpectrBoxMouseMove(120);
+  EXPECT_EQ(View.Energy()->text(), QStringLiteral("600"));
+
+  // Equal channels keep the coefficients but the points entered.
+  Calibrate(50, 10, 50, 20);
+  EXPECT_EQ(View.Spectr().A(), 5);
+  EXPECT_EQ(View.CalEnergy2(), 20);
+  // Cancelled: nothing changes, whatever was copied in the dialog.
+  Calibrate(1, 1, 2, 2, QDialog::Rejected);
+  EXPECT_EQ(View.CalChannel1(), 50);
+
+  // The dialog opens on the cursor and the last points.
+  Dialogs.DialogAnswers.push_back([](QDialog& dialog) {
+    auto& form = static_cast<TEnergyCalibrationForm&>(dialog);
+    EXPECT_EQ(form.ChannelEdit()->text(), QStringLiteral("120"));
+    EXPECT_EQ(form.EnergyEdit()->text(), QStringLiteral("600"));
+    EXPECT_EQ(form.EnergyPanel2()->text(), QStringLiteral("20"));
+    return QDialog::Rejected;
+  });
+  View.OnPopupMenu1Click();
+
+  // Halves to even; below zero shown as 0; a new spectrum keeps the points.
+  TRadiationSpectr half;
+  half.SetCalibration(0.5L, -1);
+  View.SetSpectr(half);
+  EXPECT_EQ(View.CalChannel1(), 50);
+  for (const auto& [x, energy] : {std::pair{5, 2}, std::pair{7, 2}, std::pair{9, 4}, std::pair{0, 0}}) {
+    View.SpectrBoxMouseMove(x);
+    EXPECT_EQ(View.CurEnergy(), energy) << x;
+  }
+}
+
+TEST_F(SpectrViewTest, TheViewKeepsItsOwnCopyAndWrapsTheCommentByCharacter) {
+  const int listWidth = 200;
+  Place(listWidth - View.VSpectrScrollBar()->sizeHint().width(), 100, 800);
+  TRadiationSpectr spectr = Spectr([](int c) { return c % 7; });
+  QByteArray comment;
+  for (int i = 0; i < 600; ++i) comment += static_cast<char>(i % 3 == 0 ? 'W' : 'a' + i % 26);
+  spectr.SetComment(comment);
+  spectr.SetCalibration(2, 3);
+  View.SetSpectr(spectr);
+  spectr.SetChannel(5, 99);
+  spectr.SetA(7);
+  EXPECT_EQ(View.Spectr().Channel(5), 5);
+  EXPECT_EQ(View.Spectr().A(), 2);
+
+  const QListWidget* box = View.Comments();
+  const int client = box->width() - 2 * box->frameWidth();
+  const QFontMetrics metrics(box->font());
+  QString joined;
+  for (int i = 0; i < box->count(); ++i) {
+    const QString line = box->item(i)->text();
+    joined += line;
+    if (i + 1 == box->count()) break;
+    EXPECT_GE(metrics.horizontalAdvance(line + 'W'), client) << i;
+    EXPECT_LT(metrics.horizontalAdvance(line.chopped(1) + 'W'), client) << i;
+  }
+  EXPECT_GT(box->count(), 3);
+  EXPECT_EQ(joined, Win1251::ToUnicode(comment));
+}
+
+TEST(EnergyCalibrationForm, EditsTakeBackWhatIsNotAnIntegerAndTheButtonsCopyTheCurrentPoint) {
+  TEnergyCalibrationForm form;
+  form.SetCurChannel(412);
+  form.SetCurEnergy(3250);
+  form.EnergyEdit()->setText(QStringLiteral("5.5"));
+  EXPECT_EQ(form.EnergyEdit()->text(), QStringLiteral("3250"));
+  form.EnergyEdit()->setText(QStringLiteral("5000"));
+  QTest::mouseClick(form.to2Btn(), Qt::LeftButton);
+  EXPECT_EQ(form.Channel2(), 412);
+  EXPECT_EQ(form.EnergyPanel2()->text(), QStringLiteral("5000"));
+  EXPECT_EQ(form.Channel1(), 0);
+
+  QLineEdit* channel = form.ChannelEdit();
+  const std::pair<const char*, int> typed[] = {{"", 0}, {"41", 41}, {"41x", 41}, {"-", 0}, {"-5", -5}, {"2000", 2000}};
+  for (const auto& [text, value] : typed) {
+    channel->clear();
+    QTest::keyClicks(channel, QString::fromLatin1(text));
+    EXPECT_EQ(form.CurChannel(), value) << text;
+  }
+  EXPECT_EQ(channel->text(), QStringLiteral("2000"));
+  channel->setText(QStringLiteral("99999999999"));
+  EXPECT_EQ(channel->text(), QStringLiteral("2000"));
+}
+
+TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
+  Place(400, 200);
+  View.SpectrBoxMouseMove(37);
+  const auto name = [](QObject* object) {
+    return QAccessible::queryAccessibleInterface(object)->text(QAccessible::Name);
+  };
+  QAccessibleInterface* plot = QAccessible::queryAccessibleInterface(View.SpectrBox());
+  EXPECT_EQ(plot->text(QAccessible::Name), QStringLiteral("Спектр"));
+  ASSERT_TRUE(plot->actionInterface());
+  plot->actionInterface()->doAction(QAccessibleActionInterface::showMenuAction());
+  EXPECT_TRUE(View.PopupMenu()->isVisible());
+  View.PopupMenu()->hide();
+  EXPECT_EQ(name(View.Channel()), QStringLiteral("37"));
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(View.Channel())->text(QAccessible::Description),
+            QStringLiteral("Канал"));
+  EXPECT_EQ(name(View.ScaleXTB()), QStringLiteral("X - сжатие"));
+  EXPECT_FALSE(name(View.VSpectrScrollBar()).isEmpty());
+  EXPECT_FALSE(name(View.HSpectrScrollBar()).isEmpty());
+  EXPECT_EQ(name(View.Comments()), QStringLiteral("Комментарий"));
+  EXPECT_EQ(name(View.EnergyCalibrationForm()->to1Btn()), QStringLiteral("Копировать в точку 1"));
+
+  QStringList items;
+  for (const QAction* action : View.PopupMenu()->actions()) items << (action->isSeparator() ? "-" : action->text());
+  // The items act once the menu has closed.
+  View.PopupMenu()->actions().at(2)->trigger();
+  EXPECT_EQ(View.Marker1(), 0);
+  QCoreApplication::processEvents();
+  EXPECT_EQ(View.Marker1(), 37);
+  EXPECT_EQ(items, (QStringList{"Калибровка по энергии", "-", "Установить маркер 1", "Установить маркер 2", "-",
+                                "Удалить маркеры", "-", "Показать площадь выделенной области"}));
+}
