@@ -17,9 +17,11 @@ class QLabel;
 class QRadioButton;
 class QTabWidget;
 class QTime;
+class TArchiveParamSelector;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
 class TDelayTimeWindow;
+class TDeviceArchiveView;
 class TEnterDevNumberWindow;
 class TInputBlocker;
 class TListBoxLog;
@@ -126,6 +128,8 @@ class TMainForm : public QMainWindow {
   TNGAS* NGAS() const { return FNGAS.get(); }
   TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
   TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  TDeviceArchiveView* ArchiveView() const { return FArchiveView; }
+  TArchiveParamSelector* ArchiveParamSelector() const { return FArchiveParamSelector.get(); }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
@@ -187,6 +191,11 @@ class TMainForm : public QMainWindow {
   void SerialSettingsCommand();
   void TestPeriodCommand();
   void DeviceNumberCommand();
+  void ReadArchiveCommand();
+  bool ReadArchiveRecords();
+  void ShowReadArchive();
+  void ReadArchiveFileCommand();
+  void SaveArchiveFileCommand();
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -216,7 +225,7 @@ class TMainForm : public QMainWindow {
   QLabel* FLinkPanel = nullptr;
   QWidget* FMainSpectrView = nullptr;
   QWidget* FBkSpectrView = nullptr;
-  QWidget* FArchiveView = nullptr;
+  TDeviceArchiveView* FArchiveView = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 
@@ -229,11 +238,15 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TWaitWindow2Btn> FWaitWindow2Btn;
   std::unique_ptr<TOpenProtocolDriver> FDriver;
   std::unique_ptr<TNGAS> FNGAS;
+  std::unique_ptr<TArchiveParamSelector> FArchiveParamSelector;
   std::unique_ptr<TInputBlocker> FInputBlocker;
 
   uint8_t FBusyState = kIdle;
   bool FTestMode = false;
   bool FTestModeTimerEnabled = false;
+  // While the archive is read the operator's input is handled between two
+  // requests, so that "Отменить" on the wait window can be pressed.
+  bool FArchiveReadRunning = false;
   // Refreshes set the controls by program, which fires their change
   // handlers; while one runs, those handlers leave the variables alone.
   int FRefreshing = 0;

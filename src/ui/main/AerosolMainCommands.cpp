@@ -136,13 +136,22 @@ void TMainForm::ExecuteCommand(uint8_t command) {
       case kCmdDeviceNumber:
         DeviceNumberCommand();
         break;
+      case kCmdReadArchive:
+        ReadArchiveCommand();
+        break;
+      case kCmdReadArchiveFile:
+        ReadArchiveFileCommand();
+        break;
+      case kCmdSaveArchiveFile:
+        SaveArchiveFileCommand();
+        break;
       case kCmdExit:
         close();
         break;
       default:
-        // The spectrum and archive reads, their files, the access level and
-        // the About box act on views and dialogs that this window does not
-        // carry; like a number outside the table they do nothing here.
+        // The spectrum reads and files, the access level and the About box
+        // act on views and dialogs that this window does not carry; like a
+        // number outside the table they do nothing here.
         break;
     }
   } catch (const std::exception& error) {
@@ -203,7 +212,11 @@ bool TMainForm::ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*ope
   return done;
 }
 
-void TMainForm::KeepWindowsPainted() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void TMainForm::KeepWindowsPainted() {
+  // The input blocker keeps the operator's input away from this window; what
+  // goes to the wait window's cancel button is handled during an archive read.
+  QCoreApplication::processEvents(FArchiveReadRunning ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
 
 void TMainForm::ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
   FBusyState = kReading;
