@@ -20,6 +20,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace {
 
 const QString kSumAlphaCaption = QStringLiteral("Измеренная объемная активность альфа-излучателей (Бк/м**3)");
@@ -46,12 +48,13 @@ void FillArchive(TDeviceArchive& archive, const TOPVarList& columns, int count) 
 }
 
 // The width fitting as described: every text measured, the widest plus 7.
+// A cell elides a text that lacks even a fraction of a pixel.
 int MeasuredWidth(const QTableView* grid, int column) {
-  const QFontMetrics font = grid->fontMetrics();
-  int widest = font.horizontalAdvance(grid->model()->headerData(column, Qt::Horizontal).toString());
+  const QFontMetricsF font(grid->font());
+  qreal widest = font.horizontalAdvance(grid->model()->headerData(column, Qt::Horizontal).toString());
   for (int row = 0; row < grid->model()->rowCount(); ++row)
     widest = std::max(widest, font.horizontalAdvance(grid->model()->index(row, column).data().toString()));
-  return std::max(widest + 7, 10);
+  return std::max(static_cast<int>(std::ceil(widest)) + 7, 10);
 }
 
 void MoveMouse(QWidget* widget, QPoint at) {

@@ -3,9 +3,10 @@
 #include "DeviceArchive.h"
 #include "Win1251.h"
 
-#include <QFontMetrics>
+#include <QFontMetricsF>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <unordered_map>
 
@@ -16,8 +17,8 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 // True when every digit of the font has one advance, as in nearly every
 // text font (tabular figures): then texts that differ only in their digits
 // are equally wide.
-bool HasTabularDigits(const QFontMetrics& font) {
-  const int zero = font.horizontalAdvance(QLatin1Char('0'));
+bool HasTabularDigits(const QFontMetricsF& font) {
+  const qreal zero = font.horizontalAdvance(QLatin1Char('0'));
   for (char digit = '1'; digit <= '9'; ++digit)
     if (font.horizontalAdvance(QLatin1Char(digit)) != zero) return false;
   return true;
@@ -37,7 +38,7 @@ class TShapes {
     if (!added && !SameShape(*known->second, text)) FOthers.push_back(&text);
   }
 
-  int Widest(const QFontMetrics& font) const {
+  int Widest(const QFontMetricsF& font) const {
     int widest = 0;
     for (const auto& shape : FFirstOfShape) widest = std::max(widest, Width(font, *shape.second));
     for (const QByteArray* text : FOthers) widest = std::max(widest, Width(font, *text));
@@ -59,8 +60,10 @@ class TShapes {
            std::equal(a.begin(), a.end(), b.begin(), [this](char x, char y) { return Mapped(x) == Mapped(y); });
   }
 
-  static int Width(const QFontMetrics& font, const QByteArray& text) {
-    return font.horizontalAdvance(Win1251::ToUnicode(text));
+  // Whole pixels, rounded up: a cell elides a text that lacks a fraction of
+  // a pixel.
+  static int Width(const QFontMetricsF& font, const QByteArray& text) {
+    return static_cast<int>(std::ceil(font.horizontalAdvance(Win1251::ToUnicode(text))));
   }
 
   bool FTabular;
@@ -70,7 +73,8 @@ class TShapes {
 
 }  // namespace
 
-std::vector<int> ArchiveColumnWidths::Fit(const TDeviceArchive& archive, const QFontMetrics& font) {
+std::vector<int> ArchiveColumnWidths::Fit(const TDeviceArchive& archive, const QFont& grid) {
+  const QFontMetricsF font(grid);
   const TOPVarList* columns = archive.Columns();
   if (!columns) return {};
   const int count = columns->Count();

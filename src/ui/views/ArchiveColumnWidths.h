@@ -2,7 +2,7 @@
 
 #include <vector>
 
-class QFontMetrics;
+class QFont;
 class TDeviceArchive;
 
 namespace ArchiveColumnWidths {
@@ -13,8 +13,8 @@ constexpr int kTextMargin = 7;
 constexpr int kMinimumWidth = 10;
 
 // The width of every column of the archive: its widest text (the name
-// heading it or any of its values) in the font, plus kTextMargin, and at
-// least kMinimumWidth.
-std::vector<int> Fit(const TDeviceArchive& archive, const QFontMetrics& font);
+// heading it or any of its values) in the grid's font, in whole pixels,
+// plus kTextMargin, and at least kMinimumWidth.
+std::vector<int> Fit(const TDeviceArchive& archive, const QFont& grid);
 
 }  // namespace ArchiveColumnWidths

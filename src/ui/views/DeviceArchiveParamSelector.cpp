@@ -83,7 +83,10 @@ void TArchiveParamSelector::SetVarLists(const TOPVarList& names, const TOPVarLis
   grid->setRowCount(names.Count());
   for (int row = 0; row < names.Count(); ++row) {
     grid->setItem(row, 0, new QTableWidgetItem(Win1251::ToUnicode(names.GetItem(row)->Name)));
-    grid->setItem(row, 1, new QTableWidgetItem());
+    // The mark column is narrow: the mark is centred and never elided.
+    auto* mark = new QTableWidgetItem();
+    mark->setTextAlignment(Qt::AlignCenter);
+    grid->setItem(row, 1, mark);
   }
   ApplyMask(*FDefaultMaskVarList);
 }

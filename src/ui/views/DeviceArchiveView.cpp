@@ -93,7 +93,7 @@ void TDeviceArchiveView::DrawArchive() {
     return;
   }
   FModel->Show(FArchiveData.get());
-  const std::vector<int> widths = ArchiveColumnWidths::Fit(*FArchiveData, FArchiveGrid->fontMetrics());
+  const std::vector<int> widths = ArchiveColumnWidths::Fit(*FArchiveData, FArchiveGrid->font());
   for (size_t c = 0; c < widths.size(); ++c) FArchiveGrid->setColumnWidth(static_cast<int>(c), widths[c]);
 }
 
