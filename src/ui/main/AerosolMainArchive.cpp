@@ -98,6 +98,8 @@ bool TMainForm::ReadArchiveRecords() {
     FDriver->SetCancelButton(nullptr);
     FWaitWindow2Btn->ShowCancel(false);
     FWaitWindow2Btn->hide();
+    // The wait window took the focus for Esc; it goes back to this window.
+    activateWindow();
   });
   const TArchiveParamSelector& choice = *FArchiveParamSelector;
   return FNGAS->ReadArchive(choice.Step(), choice.LowRange(), choice.HighRange(), FNGAS->ArchSelectVarList());
