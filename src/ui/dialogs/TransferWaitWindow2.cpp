@@ -4,6 +4,7 @@
 #include "WindowPlacement.h"
 #include "ui_TransferWaitWindow2.h"
 
+#include <QCloseEvent>
 #include <QKeyEvent>
 #include <QStyle>
 
@@ -44,12 +45,20 @@ void TWaitWindow2Btn::ShowCancel(bool shown) {
 }
 
 void TWaitWindow2Btn::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier && FUi->CancelBtn->isVisible() &&
-      FUi->CancelBtn->isEnabled()) {
-    FUi->CancelBtn->click();
+  if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+    PressCancel();
     return;
   }
   QWidget::keyPressEvent(event);
+}
+
+void TWaitWindow2Btn::closeEvent(QCloseEvent* event) {
+  event->ignore();
+  PressCancel();
+}
+
+void TWaitWindow2Btn::PressCancel() {
+  if (FUi->CancelBtn->isVisible() && FUi->CancelBtn->isEnabled()) FUi->CancelBtn->click();
 }
 
 void TWaitWindow2Btn::CancelBtnClick() {

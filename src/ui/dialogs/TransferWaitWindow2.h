@@ -41,6 +41,9 @@ class TWaitWindow2Btn : public QWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  // The window has no close button, but the window system can still ask it
+  // to close (Alt+F4): during a read that may be stopped, that is a cancel.
+  void closeEvent(QCloseEvent* event) override;
 
  private:
   class TCancelButtonFlag : public TCancelFlag {
@@ -50,6 +53,8 @@ class TWaitWindow2Btn : public QWidget {
   };
 
   void CancelBtnClick();
+  // What Esc and a close do: press the button when it is there to press.
+  void PressCancel();
 
   std::unique_ptr<Ui::TWaitWindow2Btn> FUi;
   TProgressBarSink FWaitProgress;
