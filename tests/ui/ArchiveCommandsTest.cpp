@@ -123,6 +123,16 @@ TEST_F(ArchiveCommandsTest, ABrokenOffReadShowsTheRecordsSoFarForSaving) {
   FDialogs.Asked.clear();
   form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
   EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Запись архива из файла не удалось!")});
+
+  // After a read that failed at once the emptied table saves no records of
+  // the archive shown before it.
+  FailEveryRequest();
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_EQ(ShownRows(), 0);
+  FDialogs.FileNames = {daf};
+  form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
+  ASSERT_TRUE(saved.LoadFile(daf));
+  EXPECT_EQ(saved.RecordCount(), 0);
 }
 
 TEST_F(ArchiveCommandsTest, CancelDuringTheReadStopsBeforeTheNextRecord) {

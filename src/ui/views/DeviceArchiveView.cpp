@@ -97,7 +97,12 @@ void TDeviceArchiveView::DrawArchive() {
   for (size_t c = 0; c < widths.size(); ++c) FArchiveGrid->setColumnWidth(static_cast<int>(c), widths[c]);
 }
 
-void TDeviceArchiveView::Clear() { FModel->Show(nullptr); }
+void TDeviceArchiveView::Clear() {
+  FModel->Show(nullptr);
+  // The archive saved is the one shown: after a failed read an emptied
+  // table must not save the records of the archive before it.
+  FArchiveData->ClearRecords();
+}
 
 void TDeviceArchiveView::BuildColumnCaptions() {
   const TOPVarList* columns = FArchiveData->Columns();

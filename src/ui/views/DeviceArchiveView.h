@@ -45,7 +45,8 @@ class TDeviceArchiveView : public QFrame {
   // text plus 7 pixels; an archive without columns or records gives an
   // empty table without a header.
   void DrawArchive();
-  // Empties the table; the caption panel keeps its text.
+  // Empties the table and drops the records of ArchiveData (its columns
+  // and captions stay); the caption panel keeps its text.
   void Clear();
   void BuildColumnCaptions();
   // The caption panel shows the caption of that column, or nothing.
