@@ -1,5 +1,6 @@
 #include "EmulatorFaults.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace {
@@ -22,7 +23,8 @@ void TEmulatorFaults::SetPlan(const TFaultPlan& plan) {
 TFaultKind TEmulatorFaults::Take(bool blockRequest) {
   if (FPlan.Kind == TFaultKind::None) return TFaultKind::None;
   if (FPlan.Kind == TFaultKind::WrongBlock && !blockRequest) return TFaultKind::None;
-  const int n = ++FSeen;
+  const int n = ++FSeen - std::max(FPlan.After, 0);
+  if (n <= 0) return TFaultKind::None;
   const bool everyRequest = FPlan.Every <= 0 && FPlan.Next <= 0;
   const bool hit = everyRequest || (FPlan.Next > 0 && n <= FPlan.Next) || (FPlan.Every > 0 && n % FPlan.Every == 0);
   if (!hit) return TFaultKind::None;

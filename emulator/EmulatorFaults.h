@@ -27,6 +27,10 @@ struct TFaultPlan {
   int Every = 0;  // every N-th request
   int Next = 0;   // the next K requests
   int LateMs = 500;
+  // The first N requests are answered soundly; Every and Next count from
+  // the request after them. A line that falls silent in the middle of a long
+  // archive read is After with NoAnswer.
+  int After = 0;
   // With neither Every nor Next the fault hits every request.
 };
 

@@ -87,7 +87,8 @@ int main(int argc, char* argv[]) {
       QStringLiteral("Emulates the controller of the aerosol monitoring installation on a pseudo-terminal.\n"
                      "Prints the terminal's path; open it (or the --link) as the serial port.\n"
                      "Ends on Ctrl+C or SIGTERM.\n\n"
-                     "Faults hit every request unless --fault-every or --fault-next narrows them:\n  ") +
+                     "Faults hit every request unless --fault-every or --fault-next narrows them;\n"
+                     "--fault-after spares the first requests:\n  ") +
       QString::fromLatin1(TEmulatorFaults::Names().join(", ")));
   parser.addHelpOption();
   parser.addOptions({
@@ -102,6 +103,7 @@ int main(int argc, char* argv[]) {
        "kind"},
       {"fault-every", "Apply the fault to every n-th request.", "n"},
       {"fault-next", "Apply the fault to the next k requests.", "k"},
+      {"fault-after", "Answer the first n requests soundly, then apply the fault.", "n"},
       {"late-ms", "Delay of a late answer in ms (default 500).", "ms", "500"},
       {"baud", "Pace the answers at this line speed, 10 bits a byte (default: unpaced).", "n"},
       {"turnaround-ms", "Pause before each answer in ms (default 0).", "ms", "0"},
@@ -126,6 +128,7 @@ int main(int argc, char* argv[]) {
     plan.Kind = *kind;
     plan.Every = IntegerOption(parser, "fault-every", 0, 1, 1000000);
     plan.Next = IntegerOption(parser, "fault-next", 0, 1, 1000000);
+    plan.After = IntegerOption(parser, "fault-after", 0, 0, 100000000);
     plan.LateMs = IntegerOption(parser, "late-ms", 500, 0, 600000);
     emulator.SetFaults(plan);
   }

@@ -113,6 +113,10 @@ TEST(EmulatorFaults, ScheduleCountsEveryNthOrTheNextKRequests) {
   EXPECT_EQ(pattern({TFaultKind::BadCRC, 4, 1, 0}, false, 8), "x..x...x");
   EXPECT_EQ(pattern({TFaultKind::NoAnswer, 0, 0, 0}, false, 3), "xxx");
   EXPECT_EQ(pattern({TFaultKind::None, 1, 0, 0}, false, 3), "...");
+  // A line that falls silent after some requests, and a schedule that
+  // starts counting after them.
+  EXPECT_EQ(pattern({TFaultKind::NoAnswer, 0, 0, 0, 3}, false, 6), "...xxx");
+  EXPECT_EQ(pattern({TFaultKind::BadCRC, 2, 0, 0, 1}, false, 6), "..x.x.");
   // Text requests do not use up a wrong-block fault.
   EXPECT_EQ(pattern({TFaultKind::WrongBlock, 0, 1, 0}, false, 3), "...");
   EXPECT_EQ(pattern({TFaultKind::WrongBlock, 0, 1, 0}, true, 3), "x..");

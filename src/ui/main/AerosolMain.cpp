@@ -4,6 +4,8 @@
 #include "AerosolMainTexts.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
+#include "DeviceArchiveParamSelector.h"
+#include "DeviceArchiveView.h"
 #include "DeviceDataFile.h"
 #include "InputBlocker.h"
 #include "ListBoxLog.h"
@@ -112,8 +114,7 @@ void TMainForm::FormCreate() {
 
   SelectMainPage(kSpectrPage);
   CreateSpectrViews();
-  FArchiveView = new QWidget;
-  FArchiveView->setObjectName(QStringLiteral("FArchiveView"));
+  FArchiveView = new TDeviceArchiveView(FUi->ArchiveSheet);
 
   ArrangeControls();
 
@@ -126,6 +127,9 @@ void TMainForm::FormCreate() {
 
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
+  FArchiveParamSelector = std::make_unique<TArchiveParamSelector>(FDialogs, this);
+  FArchiveParamSelector->SetVarLists(FNGAS->ArchVarList(), FNGAS->ArchCaptionVarList(),
+                                     FNGAS->ArchDefaultMaskVarList());
   BindPageTexts();
   ConnectPageControls();
 

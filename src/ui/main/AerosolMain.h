@@ -18,9 +18,11 @@ class QRadioButton;
 class QTabWidget;
 class QTime;
 class TAboutForm;
+class TArchiveParamSelector;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
 class TDelayTimeWindow;
+class TDeviceArchiveView;
 class TEnterDevNumberWindow;
 class TInputBlocker;
 class TListBoxLog;
@@ -133,6 +135,8 @@ class TMainForm : public QMainWindow {
   TAboutForm* AboutForm() const { return FAboutForm.get(); }
   TSpectrView* MainSpectrView() const { return FMainSpectrView; }
   TSpectrView* BkSpectrView() const { return FBkSpectrView; }
+  TDeviceArchiveView* ArchiveView() const { return FArchiveView; }
+  TArchiveParamSelector* ArchiveParamSelector() const { return FArchiveParamSelector.get(); }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
@@ -216,6 +220,11 @@ class TMainForm : public QMainWindow {
   void ReadSpectrFileCommand();
   void SaveSpectrFileCommand();
   TSpectrView* CurrentSpectrView() const;
+  void ReadArchiveCommand();
+  bool ReadArchiveRecords();
+  void ShowReadArchive();
+  void ReadArchiveFileCommand();
+  void SaveArchiveFileCommand();
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -245,7 +254,7 @@ class TMainForm : public QMainWindow {
   QLabel* FLinkPanel = nullptr;
   TSpectrView* FMainSpectrView = nullptr;
   TSpectrView* FBkSpectrView = nullptr;
-  QWidget* FArchiveView = nullptr;
+  TDeviceArchiveView* FArchiveView = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 
@@ -258,6 +267,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TWaitWindow2Btn> FWaitWindow2Btn;
   std::unique_ptr<TOpenProtocolDriver> FDriver;
   std::unique_ptr<TNGAS> FNGAS;
+  std::unique_ptr<TArchiveParamSelector> FArchiveParamSelector;
   std::unique_ptr<TInputBlocker> FInputBlocker;
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;
@@ -265,6 +275,9 @@ class TMainForm : public QMainWindow {
   uint8_t FBusyState = kIdle;
   bool FTestMode = false;
   bool FTestModeTimerEnabled = false;
+  // While the archive is read the operator's input is handled between two
+  // requests, so that "Отменить" on the wait window can be pressed.
+  bool FArchiveReadRunning = false;
   // Refreshes set the controls by program, which fires their change
   // handlers; while one runs, those handlers leave the variables alone.
   int FRefreshing = 0;

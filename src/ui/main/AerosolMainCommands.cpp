@@ -154,12 +154,20 @@ void TMainForm::ExecuteCommand(uint8_t command) {
       case kCmdSaveSpectrFile:
         SaveSpectrFileCommand();
         break;
+      case kCmdReadArchive:
+        ReadArchiveCommand();
+        break;
+      case kCmdReadArchiveFile:
+        ReadArchiveFileCommand();
+        break;
+      case kCmdSaveArchiveFile:
+        SaveArchiveFileCommand();
+        break;
       case kCmdExit:
         close();
         break;
       default:
-        // The archive read and its files act on a view that this window
-        // does not carry; like a number outside the table they do nothing here.
+        // Like a number outside the table, the unused numbers do nothing.
         break;
     }
   } catch (const std::exception& error) {
@@ -220,7 +228,11 @@ bool TMainForm::ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*ope
   return done;
 }
 
-void TMainForm::KeepWindowsPainted() { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); }
+void TMainForm::KeepWindowsPainted() {
+  // The input blocker keeps the operator's input away from this window; what
+  // goes to the wait window's cancel button is handled during an archive read.
+  QCoreApplication::processEvents(FArchiveReadRunning ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
+}
 
 void TMainForm::ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
   FBusyState = kReading;

@@ -1,0 +1,139 @@
+// The archive commands of the main window: the device archive read through
+// the selection dialog, and the archive files.
+
+#include "AerosolMain.h"
+#include "AtomicFile.h"
+#include "CsvTable.h"
+#include "DeviceArchive.h"
+#include "DeviceArchiveParamSelector.h"
+#include "DeviceArchiveView.h"
+#include "InputBlocker.h"
+#include "NGAS.h"
+#include "OpenProtocolDriver.h"
+#include "OperatorDialogs.h"
+#include "TransferWaitWindow.h"
+#include "TransferWaitWindow2.h"
+
+#include <QFileInfo>
+#include <QLocale>
+#include <QScopeGuard>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+const QString kArchiveLoading = QStringLiteral("загрузка архива");
+const QString kArchiveReadFailed = QStringLiteral("Загрузка архива не удалась!");
+const QString kArchiveReadCancelled = QStringLiteral("Загрузка архива прервана. Прочитано записей: %1.");
+const QString kRecordsBeforeFailure =
+    QStringLiteral("Записи, прочитанные до сбоя (%1), показаны в таблице. Их можно сохранить в файле.");
+const QString kArchiveFileReadFailed = QStringLiteral("Чтение архива из файла не удалось!");
+const QString kArchiveFileWriteFailed = QStringLiteral("Запись архива из файла не удалось!");
+
+const TOperatorDialogs::TFileRequest kArchiveFilesToOpen{QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*)"),
+                                                         QStringLiteral("daf")};
+const TOperatorDialogs::TFileRequest kArchiveFilesToSave{
+    QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*);;Таблица CSV (*.csv)"), QStringLiteral("daf")};
+
+// The extension of the name chosen tells the format: a spreadsheet table or
+// the archive file.
+bool IsCsvFileName(const QString& fileName) {
+  return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
+}
+
+}  // namespace
+
+void TMainForm::ReadArchiveCommand() {
+  FBusyState = kReading;
+  FDriver->SetProgressBar(FWaitWindow2Btn->WaitProgress());
+  FNGAS->SetProgressBar(FWaitWindow2Btn->GlobalWaitProgress());
+  const auto handBack = qScopeGuard([this] {
+    FBusyState = kIdle;
+    FDriver->SetProgressBar(FWaitWindow->WaitProgress());
+  });
+
+  if (!ExchangeWithWaitWindow(kArchiveLoading, &TNGAS::ReadArchSize)) {
+    Warning(kArchiveReadFailed);
+    FNGAS->Archive().ClearRecords();
+    FArchiveView->Clear();
+    return;
+  }
+  FArchiveParamSelector->SetTotalArchSize(FNGAS->ArchSize());
+  if (!FArchiveParamSelector->Execute()) return;
+  FNGAS->SetArchSelectVarList(*FArchiveParamSelector->ResultVarList());
+  repaint();
+
+  const bool read = ReadArchiveRecords();
+  const int records = FNGAS->Archive().RecordCount();
+  if (read) {
+    ShowReadArchive();
+    return;
+  }
+  // A long read on a slow line is not thrown away when it is stopped or
+  // broken off: the records read so far are shown and can be saved.
+  if (FWaitWindow2Btn->CancelFlag()->Cancelled()) {
+    ShowReadArchive();
+    FDialogs.Message(TMessageKind::Information, kArchiveReadCancelled.arg(records), QMessageBox::Ok);
+    return;
+  }
+  Warning(kArchiveReadFailed);
+  if (records == 0) {
+    FArchiveView->Clear();
+    return;
+  }
+  ShowReadArchive();
+  FDialogs.Message(TMessageKind::Information, kRecordsBeforeFailure.arg(records), QMessageBox::Ok);
+}
+
+bool TMainForm::ReadArchiveRecords() {
+  const TInputBlocker::TScope closed(*FInputBlocker);
+  FWaitWindow2Btn->ShowWait(kArchiveLoading);
+  // The button is only heard while it is shown: a press left from the last
+  // read does not stop this one.
+  FWaitWindow2Btn->ShowCancel(true);
+  FDriver->SetCancelButton(FWaitWindow2Btn->CancelFlag());
+  FArchiveReadRunning = true;
+  const auto done = qScopeGuard([this] {
+    FArchiveReadRunning = false;
+    FDriver->SetCancelButton(nullptr);
+    FWaitWindow2Btn->ShowCancel(false);
+    FWaitWindow2Btn->hide();
+    // The wait window took the focus for Esc; it goes back to this window.
+    activateWindow();
+  });
+  const TArchiveParamSelector& choice = *FArchiveParamSelector;
+  return FNGAS->ReadArchive(choice.Step(), choice.LowRange(), choice.HighRange(), FNGAS->ArchSelectVarList());
+}
+
+void TMainForm::ShowReadArchive() {
+  FNGAS->Archive().SetCaptions(FNGAS->ArchCaptionVarList());
+  FArchiveView->SetVarLists(&FNGAS->ArchVarList(), &FNGAS->ArchCaptionVarList());
+  FArchiveView->SetArchive(FNGAS->Archive());
+}
+
+void TMainForm::ReadArchiveFileCommand() {
+  const QString fileName = FDialogs.OpenFileName(kArchiveFilesToOpen);
+  if (fileName.isEmpty()) return;
+  TDeviceArchive& archive = FNGAS->Archive();
+  if (!archive.LoadFile(fileName)) {
+    Warning(kArchiveFileReadFailed);
+    FArchiveView->Clear();
+    return;
+  }
+  FArchiveView->SetVarLists(archive.Columns(), archive.Captions());
+  FArchiveView->SetArchive(archive);
+}
+
+void TMainForm::SaveArchiveFileCommand() {
+  const QString fileName = FDialogs.SaveFileName(kArchiveFilesToSave);
+  if (fileName.isEmpty()) return;
+  TDeviceArchive& shown = FArchiveView->ArchiveData();
+  bool saved = false;
+  if (IsCsvFileName(fileName)) {
+    saved = SaveFileAtomically(fileName, ArchiveToCsv(shown, TCsvFormat::ForLocale(QLocale::system())));
+  } else {
+    if (const TOPVarList* captions = FArchiveView->ColumnCaptions()) shown.SetCaptions(*captions);
+    saved = shown.SaveFile(fileName);
+  }
+  if (!saved) Warning(kArchiveFileWriteFailed);
+}

@@ -1,0 +1,172 @@
+#include "DeviceArchive.h"
+#include "DeviceArchiveParamSelector.h"
+#include "DeviceArchiveView.h"
+#include "MainFormFixture.h"
+#include "NGAS.h"
+#include "TransferWaitWindow.h"
+#include "TransferWaitWindow2.h"
+
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include <functional>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+const QString kArchiveReadFailed = QStringLiteral("Загрузка архива не удалась!");
+// The six variables marked by default, one request each per record.
+constexpr int kDefaultVariables = 6;
+
+}  // namespace
+
+class ArchiveCommandsTest : public MainFormFixture {
+ protected:
+  // The operator chooses every step-th record from low to high and OK.
+  void ChooseRecords(int step, int low, int high) {
+    FDialogs.DialogAnswers.push_back([=](QDialog& dialog) {
+      auto& selector = static_cast<TArchiveParamSelector&>(dialog);
+      selector.SetStep(step);
+      selector.SetLowRange(low);
+      selector.SetHighRange(high);
+      return QDialog::Accepted;
+    });
+  }
+  int ShownRows() const { return FForm->ArchiveView()->ArchiveGrid()->model()->rowCount(); }
+  QString Cell(int row, int column) const {
+    return FForm->ArchiveView()->ArchiveGrid()->model()->index(row, column).data().toString();
+  }
+};
+
+TEST_F(ArchiveCommandsTest, ReadsTheChosenRecordsAndACancelledDialogKeepsThem) {
+  TMainForm& form = StartConnected();
+  ChooseRecords(2, 1, 5);
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  const QByteArrayList requests = TakeRequests();
+  ASSERT_EQ(requests.size(), 1 + 3 * kDefaultVariables);
+  EXPECT_EQ(requests.at(0), "NUMOFRECORDS=??;");
+  EXPECT_EQ(requests.at(1), "DATETIME:A001=??;");
+  EXPECT_EQ(requests.at(7), "DATETIME:A003=??;");
+  EXPECT_EQ(form.ArchiveParamSelector()->OptionsCaption(),
+            QStringLiteral(" Настройки выборки  (архив содержит 500 записей) "));
+  ASSERT_EQ(ShownRows(), 3);
+  EXPECT_EQ(Cell(1, 0), QString::fromLatin1(FEmulator.Archive().Value("DATETIME", 3).value_or("?")));
+  EXPECT_FALSE(form.WaitWindow2Btn()->isVisible());
+  EXPECT_FALSE(form.WaitWindow2Btn()->CancelBtn()->isVisible());
+
+  // The dialog cancelled: no message, no record request, the table stays.
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_EQ(FDialogs.DialogsRun, 2);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_EQ(Names(TakeRequests()), QStringList{"NUMOFRECORDS"});
+  EXPECT_EQ(ShownRows(), 3);
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  // The driver's bar is the small wait window's again.
+  const QSignalSpy moved(form.WaitWindow()->WaitProgressBar(), &QProgressBar::valueChanged);
+  form.ExecuteCommand(TMainForm::kCmdReadMeasure);
+  EXPECT_GT(moved.count(), 0);
+}
+
+TEST_F(ArchiveCommandsTest, ABrokenOffReadShowsTheRecordsSoFarForSaving) {
+  TMainForm& form = StartConnected();
+  // A silent installation from the start: nothing to show.
+  FailEveryRequest();
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_EQ(FDialogs.Texts(), QStringList{kArchiveReadFailed});
+  EXPECT_EQ(FDialogs.DialogsRun, 0);
+  EXPECT_EQ(ShownRows(), 0);
+
+  // Silent after the size and three records of 1..10.
+  FDialogs.Asked.clear();
+  FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0, 1 + 3 * kDefaultVariables});
+  ChooseRecords(1, 1, 10);
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  ASSERT_EQ(FDialogs.Texts().size(), 2);
+  EXPECT_EQ(FDialogs.Asked.at(0).Kind, TMessageKind::Warning);
+  EXPECT_EQ(FDialogs.Asked.at(0).Text, kArchiveReadFailed);
+  EXPECT_EQ(FDialogs.Asked.at(1).Kind, TMessageKind::Information);
+  EXPECT_TRUE(FDialogs.Asked.at(1).Text.contains(QStringLiteral("(3)"))) << FDialogs.Asked.at(1).Text.toStdString();
+  EXPECT_EQ(ShownRows(), 3);
+  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  AnswerEveryRequest();
+
+  // Saved through the file dialog as an archive file and as a table, and
+  // the archive file read back.
+  const QString daf = FDir.filePath(QStringLiteral("part.daf"));
+  const QString csv = FDir.filePath(QStringLiteral("part.CSV"));
+  FDialogs.FileNames = {daf, csv};
+  form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
+  form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
+  TDeviceArchive saved;
+  ASSERT_TRUE(saved.LoadFile(daf));
+  EXPECT_EQ(saved.RecordCount(), 3);
+  ASSERT_NE(saved.Captions(), nullptr);
+  EXPECT_EQ(saved.Captions()->Count(), kDefaultVariables);
+  const QByteArray table = ReadFile(QStringLiteral("part.CSV"));
+  EXPECT_TRUE(
+      table.startsWith("\xEF\xBB\xBF"
+                       "DATETIME"))
+      << table.left(40).constData();
+  EXPECT_EQ(table.count("\r\n"), 4);
+
+  form.ArchiveView()->Clear();
+  FDialogs.FileNames = {daf};
+  form.ExecuteCommand(TMainForm::kCmdReadArchiveFile);
+  EXPECT_EQ(ShownRows(), 3);
+  ASSERT_TRUE(QDir(FDir.path()).mkdir(QStringLiteral("dir.daf")));
+  FDialogs.FileNames = {FDir.filePath(QStringLiteral("dir.daf"))};
+  FDialogs.Asked.clear();
+  form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
+  EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Запись архива из файла не удалось!")});
+
+  // After a read that failed at once the emptied table saves no records of
+  // the archive shown before it.
+  FailEveryRequest();
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_EQ(ShownRows(), 0);
+  FDialogs.FileNames = {daf};
+  form.ExecuteCommand(TMainForm::kCmdSaveArchiveFile);
+  ASSERT_TRUE(saved.LoadFile(daf));
+  EXPECT_EQ(saved.RecordCount(), 0);
+}
+
+TEST_F(ArchiveCommandsTest, CancelDuringTheReadStopsBeforeTheNextRecord) {
+  TMainForm& form = StartConnected();
+  TWaitWindow2Btn* wait = form.WaitWindow2Btn();
+  // Pressed once the first record is in: the button, Esc, or the window
+  // system asking the wait window to close.
+  const std::function<void()> presses[] = {[wait] { QTest::mouseClick(wait->CancelBtn(), Qt::LeftButton); },
+                                           [wait] { QTest::keyClick(wait, Qt::Key_Escape); },
+                                           [wait] { wait->close(); }};
+  for (const auto& press : presses) {
+    FDialogs.Asked.clear();
+    wait->GlobalWaitProgressBar()->reset();
+    bool shown = false;
+    const QMetaObject::Connection pressing =
+        QObject::connect(wait->GlobalWaitProgressBar(), &QProgressBar::valueChanged, [&] {
+          if (shown) return;
+          shown = wait->CancelBtn()->isVisible();
+          press();
+        });
+    ChooseRecords(1, 1, 50);
+    form.ExecuteCommand(TMainForm::kCmdReadArchive);
+    QObject::disconnect(pressing);
+    EXPECT_TRUE(shown);
+    EXPECT_EQ(TakeRequests().size(), 1 + kDefaultVariables);
+    EXPECT_EQ(ShownRows(), 1);
+    ASSERT_EQ(FDialogs.Asked.size(), 1u);
+    EXPECT_EQ(FDialogs.Asked.at(0).Kind, TMessageKind::Information);
+    EXPECT_EQ(FDialogs.Asked.at(0).Text, QStringLiteral("Загрузка архива прервана. Прочитано записей: 1."));
+  }
+  // The next read is not cancelled by the last one.
+  FDialogs.Asked.clear();
+  ChooseRecords(1, 1, 2);
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_EQ(ShownRows(), 2);
+}
