@@ -100,7 +100,9 @@ TEST_F(WindowLookTest, TheSelectedTabsStandOutAndEveryCaptionIsLegible) {
           << when << ": " << panel->objectName().toStdString();
       ++checked;
     }
-    EXPECT_EQ(checked, 15 + 14) << "read-outs and indicators";
+    // The settings pages' read-outs and indicators, and the three read-outs of
+    // each spectrum view.
+    EXPECT_EQ(checked, 15 + 14 + 2 * 3) << "read-outs and indicators";
   };
   checkPanels("at rest");
   TNGAS& ngas = *form.NGAS();

@@ -1,6 +1,7 @@
 #include "SpectrView.h"
 
 #include "OperatorDialogs.h"
+#include "PageColours.h"
 #include "RadiationSpectr.h"
 #include "SpectrViewEnergyCalibration.h"
 #include "Win1251.h"
@@ -78,8 +79,10 @@ QAccessibleInterface* SpectrBoxAccessible(const QString&, QObject* object) {
 
 const QColor kBluePen(0, 0, 255);
 const QColor kRedPen(255, 0, 0);
-const QColor kPanelColour(128, 128, 128);
-const QColor kPanelFont(255, 255, 0);
+// The read-outs and the comment box share the grey of the main window's
+// read-outs, dark enough for yellow and white captions to stay legible.
+const QColor kPanelColour = PageColours::kValueBackground;
+const QColor kPanelFont = PageColours::kValueText;
 const QColor kCommentsFont(255, 255, 255);
 
 const QString kAreaText = QStringLiteral("Площадь области между маркерами = ");
