@@ -1,5 +1,9 @@
-// qev-bench: how close an exchange comes to what the line allows, and how
-// long the archive view takes to show a large archive.
+// qev-bench: how close an exchange comes to what the line allows, how long
+// the archive view takes to show a large archive, and what memory and time
+// a large archive file takes to load and show.
+//
+// qev-bench [exchange] [archive-view] [archive-file]: the benches named, or
+// all of them without a name.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -8,6 +12,7 @@
 // each attempt. Once with the classic end of frame (the line falls silent
 // for the interval time-out) and once with the frame length.
 
+#include "ArchiveFileBench.h"
 #include "ArchiveViewBench.h"
 #include "InstallationEmulator.h"
 #include "LogLines.h"
@@ -23,6 +28,8 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <functional>
+#include <map>
 
 namespace {
 
@@ -106,10 +113,28 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   InitStartupPaths(QCoreApplication::applicationFilePath(), QDir::currentPath());
+  const std::map<QString, std::function<bool()>> benches = {
+      {QStringLiteral("exchange"),
+       [] {
+         bool ok = true;
+         for (int baud : {9600, 115200})
+           for (auto rule : {TOpenProtocolDriver::TEndOfFrame::Silence, TOpenProtocolDriver::TEndOfFrame::Length})
+             ok = Measure(baud, rule) && ok;
+         return ok;
+       }},
+      {QStringLiteral("archive-view"), MeasureArchiveView},
+      {QStringLiteral("archive-file"), MeasureArchiveFile},
+  };
+  QStringList names = QCoreApplication::arguments().mid(1);
+  for (const QString& name : names)
+    if (benches.count(name) == 0) {
+      std::fprintf(stderr, "qev-bench: no bench %s; there are exchange, archive-view and archive-file\n",
+                   qPrintable(name));
+      return 2;
+    }
+  if (names.isEmpty())
+    names = {QStringLiteral("exchange"), QStringLiteral("archive-view"), QStringLiteral("archive-file")};
   bool ok = true;
-  for (int baud : {9600, 115200})
-    for (auto rule : {TOpenProtocolDriver::TEndOfFrame::Silence, TOpenProtocolDriver::TEndOfFrame::Length})
-      ok = Measure(baud, rule) && ok;
-  ok = MeasureArchiveView() && ok;
+  for (const QString& name : names) ok = benches.at(name)() && ok;
   return ok ? 0 : 1;
 }
