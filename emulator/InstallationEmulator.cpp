@@ -253,6 +253,12 @@ void TInstallationEmulator::SetBlockSize(int size) {
   FBlockSize = ClampBlockSize(size);
 }
 
+void TInstallationEmulator::SetArchiveRecords(int records) {
+  std::lock_guard lock(FMutex);
+  FArchive = TArchiveGenerator(records, FArchive.RecordTime(FArchive.Records()), FArchive.IntervalSeconds(),
+                               SettingsOf(FVariables));
+}
+
 bool TInstallationEmulator::SetVariable(const QByteArray& name, const QByteArray& value) {
   std::lock_guard lock(FMutex);
   return FVariables.Set(name, value);
