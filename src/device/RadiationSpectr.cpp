@@ -22,15 +22,17 @@ struct THeaderKey {
   std::optional<long double> Value;  // none when the text is not a number
 };
 
-// A "KEY=value;" piece of the binary header. The piece, when it is there, is
-// removed from the header so that the next key and the comment are looked
-// for in what remains.
+// A "KEY=value;" piece of the binary header: the value is the text from just
+// after the first key up to the first ";" of the whole header, wherever that
+// is. A ";" before the key leaves no text, which is no number, and nothing
+// to remove; otherwise the piece from the key through that ";" is removed,
+// so that the next key and the comment are looked for in what remains.
 THeaderKey TakeHeaderKey(QByteArray& header, const QByteArray& key) {
   const qsizetype at = header.indexOf(key);
-  if (at < 0) return {};
+  const qsizetype end = header.indexOf(';');
+  if (at < 0 || end < 0) return {};
   const qsizetype valueAt = at + key.size();
-  const qsizetype end = header.indexOf(';', valueAt);
-  if (end < 0) return {};
+  if (end < valueAt) return {true, std::nullopt};
   THeaderKey result{true, TextUtils::ParseDecimal(TextUtils::Trim(header.mid(valueAt, end - valueAt)))};
   header.remove(at, end - at + 1);
   return result;
