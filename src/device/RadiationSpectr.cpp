@@ -104,10 +104,18 @@ bool TRadiationSpectr::LoadText(const QByteArray& bytes) {
   FComment.clear();
   const QByteArray header1 = lines.size() > 0 ? lines[0] : QByteArray();
   const QByteArray header2 = lines.size() > 1 ? lines[1] : QByteArray();
-  QByteArray words = TextUtils::Trim(TextUtils::AsciiUpper(header1) + ' ' + TextUtils::AsciiUpper(header2));
-  while (!words.isEmpty()) {
-    const QByteArray word = TextUtils::FirstWord(words);
-    words = TextUtils::DropFirstWord(words);
+  const QByteArray words = TextUtils::Trim(TextUtils::AsciiUpper(header1) + ' ' + TextUtils::AsciiUpper(header2));
+  // Word by word as the word helpers take them (leading blanks skipped, up
+  // to the next space), walking the text once instead of copying what
+  // remains after every word.
+  qsizetype at = 0;
+  while (at < words.size()) {
+    while (at < words.size() && static_cast<unsigned char>(words[at]) <= 32) ++at;
+    if (at == words.size()) break;
+    qsizetype end = words.indexOf(' ', at);
+    if (end < 0) end = words.size();
+    const QByteArray word = words.mid(at, end - at);
+    at = end + 1;
     if (word.startsWith("ENERGYA=")) {
       if (const auto a = TextUtils::ParseDecimal(word.mid(8))) FA = *a;
     } else if (word.startsWith("ENERGYB=")) {
