@@ -150,6 +150,9 @@ TEST(RadiationSpectr, TextFileHeaderWordsAndCounts) {
   EXPECT_EQ(spectr.A(), 1.0L);
   EXPECT_EQ(spectr.B(), 0.0L);
   EXPECT_EQ(spectr.Comment(), "SAMPLE ; 2 ; ");
+  // Only a space ends a word; other blanks are skipped before one.
+  ASSERT_TRUE(spectr.LoadText("\tx\t  y\tz\r\n\r\n"));
+  EXPECT_EQ(spectr.Comment(), "X\t ; Y\tZ ; ");
 
   // At most 1024 count lines are taken.
   QByteArray many = "h1\nh2\n";
