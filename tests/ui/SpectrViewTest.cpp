@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -222,6 +223,16 @@ TEST_F(SpectrViewTest, TheViewKeepsItsOwnCopyAndWrapsTheCommentByCharacter) {
   }
   EXPECT_GT(box->count(), 3);
   EXPECT_EQ(joined, Win1251::ToUnicode(comment));
+
+  // Wrapped once per comment and width: a repaint or a new height keeps the
+  // lines the box holds, a new width wraps them again.
+  const QSignalSpy refilled(box->model(), &QAbstractItemModel::rowsInserted);
+  View.Repaint();
+  View.resize(View.width(), View.height() + 10);
+  EXPECT_EQ(refilled.count(), 0);
+  View.resize(View.width() - 40, View.height());
+  EXPECT_EQ(refilled.count(), 1);
+  EXPECT_GE(metrics.horizontalAdvance(box->item(0)->text() + 'W'), box->width() - 2 * box->frameWidth());
 }
 
 TEST(EnergyCalibrationForm, EditsTakeBackWhatIsNotAnIntegerAndTheButtonsCopyTheCurrentPoint) {
