@@ -150,10 +150,9 @@ QStringList WrapByCharacter(const QString& text, const QFontMetrics& metrics, in
     // Brackets the length between one that is not full (or -1) and one that
     // is, widening from the guess, then halves the bracket.
     qsizetype high = std::min(guess, remaining);
-    qsizetype low = high;
+    qsizetype low = high - 1;
     qsizetype step = 1;
     if (full(high)) {
-      low = high - step;
       while (low >= 0 && full(low)) {
         high = low;
         step *= 2;
