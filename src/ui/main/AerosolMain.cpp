@@ -12,6 +12,7 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
+#include "PackingFile.h"
 #include "PageColours.h"
 #include "Passwords.h"
 #include "QEVAbout.h"
@@ -124,6 +125,7 @@ void TMainForm::FormCreate() {
   FWaitWindow2Btn = std::make_unique<TWaitWindow2Btn>(this);
 
   CreateDriver();
+  LoadPackingFile();
 
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
@@ -160,6 +162,7 @@ void TMainForm::ConnectControls() {
   command(FUi->DevNumberMenuItem, kCmdDeviceNumber);
   command(FUi->TestPauseMenuItem, kCmdTestPeriod);
   command(FUi->RS232MenuItem, kCmdSerialSettings);
+  connect(FUi->PackRequestsMenuItem, &QAction::triggered, this, &TMainForm::PackRequestsMenuItemClick);
   command(FUi->AccessLevelMenuItem, kCmdAccessLevel);
   command(FUi->AboutMenuItem, kCmdAbout);
   command(FUi->ExitMenuItem, kCmdExit);
@@ -275,6 +278,20 @@ void TMainForm::LoadDeviceDataFile() {
 
 void TMainForm::SaveDeviceDataFile() {
   DeviceDataFile::Save(CurrentDir() + DeviceDataFile::kFileName, {FTestRequestPeriod, FDeviceNumber});
+}
+
+void TMainForm::LoadPackingFile() {
+  const bool on = PackingFile::Load(CurrentDir() + PackingFile::kFileName);
+  // Set by program: the item's click handler, which saves, does not run.
+  FUi->PackRequestsMenuItem->setChecked(on);
+  FDriver->SetPacking(on);
+}
+
+void TMainForm::PackRequestsMenuItemClick() {
+  const bool on = FUi->PackRequestsMenuItem->isChecked();
+  // Turned on again, packing is tried afresh on the installation.
+  FDriver->SetPacking(on);
+  PackingFile::Save(CurrentDir() + PackingFile::kFileName, on);
 }
 
 void TMainForm::SelectMainPage(int page) {
