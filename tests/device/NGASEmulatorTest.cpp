@@ -145,6 +145,9 @@ TEST_F(NGASEmulatorTest, PackedArchiveReadFallsBackWithoutLosingOrRepeatingAReco
   constexpr int kRecords = 6;
   constexpr int kPacked = 3;
   constexpr int kSingle = 19;
+  constexpr int kPackedAll = kRecords * kPacked;
+  // The first packed request's three attempts, then one variable a request.
+  constexpr int kFallenBack = 3 + kRecords * kSingle;
   const struct {
     const char* what;
     bool packs;
@@ -155,32 +158,12 @@ TEST_F(NGASEmulatorTest, PackedArchiveReadFallsBackWithoutLosingOrRepeatingAReco
     int requests;
     bool refusalLogged;
   } rows[] = {
-      {"packs", true, {}, true, kRecords, 0, kRecords * kPacked, false},
-      {"answers the first item only", false, {}, true, kRecords, 1, 3 + kRecords * kSingle, true},
-      {"silent at the first packed request, then answers",
-       true,
-       {TFaultKind::NoAnswer, 0, 3},
-       true,
-       kRecords,
-       1,
-       3 + kRecords * kSingle,
-       true},
-      {"silent twice mid-read",
-       true,
-       {TFaultKind::NoAnswer, 0, 2, 0, 7},
-       true,
-       kRecords,
-       0,
-       kRecords * kPacked + 2,
-       false},
-      {"silent from the fourth record on",
-       true,
-       {TFaultKind::NoAnswer, 0, 0, 0, 3 * kPacked},
-       false,
-       3,
-       0,
-       3 * kPacked + 3,
-       false},
+      {"packs", true, {}, true, kRecords, 0, kPackedAll, false},
+      {"answers the first item only", false, {}, true, kRecords, 1, kFallenBack, true},
+      {"silent at first, then answers", true, {TFaultKind::NoAnswer, 0, 3}, true, kRecords, 1, kFallenBack, true},
+      {"silent twice mid-read", true, {TFaultKind::NoAnswer, 0, 2, 0, 7}, true, kRecords, 0, kPackedAll + 2, false},
+      // Three records of three requests answered, then three attempts.
+      {"silent from record 4 on", true, {TFaultKind::NoAnswer, 0, 0, 0, 9}, false, 3, 0, 9 + 3, false},
       {"silent before any packed answer", true, {TFaultKind::NoAnswer}, false, 0, 0, 3 + 3, false},
   };
   const QByteArray refusal =

@@ -121,8 +121,6 @@ TEST(PackingFile, OnlyAFirstLineOfOneTurnsPackingOn) {
     EXPECT_EQ(file.readAll(), on ? QByteArray("1\r\n") : QByteArray("0\r\n"));
     EXPECT_EQ(PackingFile::Load(path), on);
   }
-  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("folder.pck")));
-  EXPECT_FALSE(PackingFile::Load(dir.filePath(QStringLiteral("folder.pck"))));
 }
 
 TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {
