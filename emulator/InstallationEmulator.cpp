@@ -173,6 +173,7 @@ std::optional<TPacket> TInstallationEmulator::Answer(const TPacket& request, boo
     // keeps those variables as they were.
     if (text.size() + answered.size() > OpenProtocolText::kMaxText) break;
     text += answered;
+    if (!FPackedAnswers) break;
   }
   return TextAnswer(request, text);
 }
@@ -251,6 +252,11 @@ int TInstallationEmulator::BlockSize() const {
 void TInstallationEmulator::SetBlockSize(int size) {
   std::lock_guard lock(FMutex);
   FBlockSize = ClampBlockSize(size);
+}
+
+void TInstallationEmulator::SetPackedAnswers(bool on) {
+  std::lock_guard lock(FMutex);
+  FPackedAnswers = on;
 }
 
 bool TInstallationEmulator::SetVariable(const QByteArray& name, const QByteArray& value) {

@@ -12,6 +12,7 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
+#include "PackingFile.h"
 #include "PageColours.h"
 #include "PageTabs.h"
 #include "Passwords.h"
@@ -113,6 +114,7 @@ void TMainForm::FormCreate() {
   FWaitWindow2Btn = std::make_unique<TWaitWindow2Btn>(this);
 
   CreateDriver();
+  LoadPackingFile();
 
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
@@ -149,6 +151,7 @@ void TMainForm::ConnectControls() {
   command(FUi->DevNumberMenuItem, kCmdDeviceNumber);
   command(FUi->TestPauseMenuItem, kCmdTestPeriod);
   command(FUi->RS232MenuItem, kCmdSerialSettings);
+  connect(FUi->PackRequestsMenuItem, &QAction::triggered, this, &TMainForm::PackRequestsMenuItemClick);
   command(FUi->AccessLevelMenuItem, kCmdAccessLevel);
   command(FUi->AboutMenuItem, kCmdAbout);
   command(FUi->ExitMenuItem, kCmdExit);
@@ -268,6 +271,20 @@ void TMainForm::LoadDeviceDataFile() {
 
 void TMainForm::SaveDeviceDataFile() {
   DeviceDataFile::Save(CurrentDir() + DeviceDataFile::kFileName, {FTestRequestPeriod, FDeviceNumber});
+}
+
+void TMainForm::LoadPackingFile() {
+  const bool on = PackingFile::Load(CurrentDir() + PackingFile::kFileName);
+  // Set by program: the item's click handler, which saves, does not run.
+  FUi->PackRequestsMenuItem->setChecked(on);
+  FDriver->SetPacking(on);
+}
+
+void TMainForm::PackRequestsMenuItemClick() {
+  const bool on = FUi->PackRequestsMenuItem->isChecked();
+  // Turned on again, packing is tried afresh on the installation.
+  FDriver->SetPacking(on);
+  PackingFile::Save(CurrentDir() + PackingFile::kFileName, on);
 }
 
 bool TMainForm::SelectMainPage(int page) {

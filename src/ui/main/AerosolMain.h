@@ -113,6 +113,8 @@ class TMainForm : public QMainWindow {
 
   void LoadDeviceDataFile();
   void SaveDeviceDataFile();
+  // qev.pck: the operator's choice of packed requests, handed to the driver.
+  void LoadPackingFile();
 
   void RefreshCommonPage();
   void RefreshMeasurePage();
@@ -179,6 +181,7 @@ class TMainForm : public QMainWindow {
   void Page1PageControlChange();
   void ToolButton1Click();
   void ToolButton2Click();
+  void PackRequestsMenuItemClick();
   void ClockTimerTimer();
   void TestModeRequestTimerTimer();
   // Status panel 2: when the installation last answered, or that it did not.
