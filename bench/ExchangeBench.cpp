@@ -1,9 +1,8 @@
 // qev-bench: how close an exchange comes to what the line allows, how long
-// the archive view takes to show a large archive, and what memory and time
-// a large archive file takes to load and show.
-//
-// qev-bench [exchange] [archive-view] [archive-file]: the benches named, or
-// all of them without a name.
+// the archive view takes to show a large archive, how fast the archive is
+// read with and without packed requests, and what memory and time a large
+// archive file takes to load and show. Bench names as arguments (exchange,
+// archive-view, archive-read, archive-file) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -13,69 +12,32 @@
 // for the interval time-out) and once with the frame length.
 
 #include "ArchiveFileBench.h"
+#include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
 #include "InstallationEmulator.h"
 #include "LogLines.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
-#include "PtyEmulatorServer.h"
-#include "QtSerialPort.h"
-#include "RS232Channel.h"
+#include "PacedLine.h"
 #include "StartupPaths.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 
+#include <algorithm>
 #include <cstdio>
-#include <functional>
-#include <map>
+#include <iterator>
 
 namespace {
 
 constexpr int kRounds = 50;
 
-// Counts the bytes that cross the channel.
-class TCountingChannel : public TCommChannel {
- public:
-  explicit TCountingChannel(TCommChannel& inner) : FInner(inner) {}
-  bool Write(const uint8_t* buffer, uint32_t& count) override {
-    const bool ok = FInner.Write(buffer, count);
-    Bytes += count;
-    return ok;
-  }
-  bool Read(uint8_t* buffer, uint32_t size, uint32_t& count, TExpectedLength expectedLength) override {
-    const bool ok = FInner.Read(buffer, size, count, expectedLength);
-    Bytes += count;
-    return ok;
-  }
-  void DiscardInput() override { FInner.DiscardInput(); }
-  uint64_t Bytes = 0;
-
- private:
-  TCommChannel& FInner;
-};
-
 bool Measure(int baud, TOpenProtocolDriver::TEndOfFrame rule) {
   TInstallationEmulator emulator;
-  TPtyServerOptions options;
-  options.Baud = baud;
-  TPtyEmulatorServer server(emulator, options);
-  if (!server.Start()) {
-    std::fprintf(stderr, "qev-bench: no pseudo-terminal\n");
-    return false;
-  }
-  TRS232Channel channel(std::make_unique<TQtSerialPort>());
-  TComSettings& settings = channel.Settings();
-  settings.SetPortNumber(server.SlavePath().toLocal8Bit());
-  settings.SetTransferRate(QByteArray::number(baud) + " baud");
-  settings.SetDTRControl("HandShake");
-  settings.SetRTSControl("HandShake");
-  if (!channel.Open()) {
-    std::fprintf(stderr, "qev-bench: cannot open %s\n", qPrintable(server.SlavePath()));
-    return false;
-  }
-  TCountingChannel counting(channel);
+  TPacedLine line(emulator, baud);
+  if (!line.Open()) return false;
+  TCountingChannel& counting = line.Channel();
   TOpenProtocolDriver driver(&counting);
   driver.SetEndOfFrame(rule);
   TLogLines log;
@@ -97,14 +59,32 @@ bool Measure(int baud, TOpenProtocolDriver::TEndOfFrame rule) {
   const double elapsedMs = static_cast<double>(clock.nsecsElapsed()) / 1e6;
   const int requests = kRounds * group.Count();
   const double msPerRequest = elapsedMs / requests;
-  const double floorMs =
-      static_cast<double>(counting.Bytes) * 10 * 1000 / baud / requests + TOpenProtocolDriver::kPauseBeforeAttemptMs;
+  const double floorMs = line.LineMs() / requests + TOpenProtocolDriver::kPauseBeforeAttemptMs;
   std::printf("exchange baud=%d rule=%s ms_per_request=%.1f floor_ms=%.1f ratio=%.2f\n", baud,
               rule == TOpenProtocolDriver::TEndOfFrame::Silence ? "silence" : "length", msPerRequest, floorMs,
               msPerRequest / floorMs);
   std::fflush(stdout);
   return true;
 }
+
+bool MeasureExchange() {
+  bool ok = true;
+  for (int baud : {9600, 115200})
+    for (auto rule : {TOpenProtocolDriver::TEndOfFrame::Silence, TOpenProtocolDriver::TEndOfFrame::Length})
+      ok = Measure(baud, rule) && ok;
+  return ok;
+}
+
+// Every bench by the name that selects it, in the order they run.
+const struct {
+  const char* Name;
+  bool (*Run)();
+} kBenches[] = {
+    {"exchange", MeasureExchange},
+    {"archive-view", MeasureArchiveView},
+    {"archive-read", MeasureArchiveRead},
+    {"archive-file", MeasureArchiveFile},
+};
 
 }  // namespace
 
@@ -113,28 +93,19 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication application(argc, argv);
   InitStartupPaths(QCoreApplication::applicationFilePath(), QDir::currentPath());
-  const std::map<QString, std::function<bool()>> benches = {
-      {QStringLiteral("exchange"),
-       [] {
-         bool ok = true;
-         for (int baud : {9600, 115200})
-           for (auto rule : {TOpenProtocolDriver::TEndOfFrame::Silence, TOpenProtocolDriver::TEndOfFrame::Length})
-             ok = Measure(baud, rule) && ok;
-         return ok;
-       }},
-      {QStringLiteral("archive-view"), MeasureArchiveView},
-      {QStringLiteral("archive-file"), MeasureArchiveFile},
-  };
-  QStringList names = QCoreApplication::arguments().mid(1);
-  for (const QString& name : names)
-    if (benches.count(name) == 0) {
-      std::fprintf(stderr, "qev-bench: no bench %s; there are exchange, archive-view and archive-file\n",
-                   qPrintable(name));
-      return 2;
-    }
-  if (names.isEmpty())
-    names = {QStringLiteral("exchange"), QStringLiteral("archive-view"), QStringLiteral("archive-file")};
+  // Names given select benches; none runs them all.
+  const QStringList names = QCoreApplication::arguments().mid(1);
+  for (const QString& name : names) {
+    const bool known = std::any_of(std::begin(kBenches), std::end(kBenches),
+                                   [&name](const auto& bench) { return name == QLatin1String(bench.Name); });
+    if (known) continue;
+    std::fprintf(stderr, "qev-bench: no bench %s; benches:", qPrintable(name));
+    for (const auto& bench : kBenches) std::fprintf(stderr, " %s", bench.Name);
+    std::fprintf(stderr, "\n");
+    return 2;
+  }
   bool ok = true;
-  for (const QString& name : names) ok = benches.at(name)() && ok;
+  for (const auto& bench : kBenches)
+    if (names.isEmpty() || names.contains(QLatin1String(bench.Name))) ok = bench.Run() && ok;
   return ok ? 0 : 1;
 }

@@ -107,6 +107,7 @@ int main(int argc, char* argv[]) {
       {"late-ms", "Delay of a late answer in ms (default 500).", "ms", "500"},
       {"baud", "Pace the answers at this line speed, 10 bits a byte (default: unpaced).", "n"},
       {"turnaround-ms", "Pause before each answer in ms (default 0).", "ms", "0"},
+      {"no-packing", "Answer only the first item of a request, as a controller that does not pack."},
       {"verbose", "Print every request and answer."},
   });
   parser.process(application);
@@ -118,6 +119,7 @@ int main(int argc, char* argv[]) {
   config.BlockSize =
       IntegerOption(parser, "block-size", 253, TInstallationEmulator::kMinBlockSize, OpenProtocolText::kMaxText);
   TInstallationEmulator emulator(config);
+  emulator.SetPackedAnswers(!parser.isSet("no-packing"));
   emulator.SetVariable("STATUS", QByteArray::number(IntegerOption(parser, "status", 0, 0, 255)));
 
   if (parser.isSet("fault")) {

@@ -173,6 +173,7 @@ std::optional<TPacket> TInstallationEmulator::Answer(const TPacket& request, boo
     // keeps those variables as they were.
     if (text.size() + answered.size() > OpenProtocolText::kMaxText) break;
     text += answered;
+    if (!FPackedAnswers) break;
   }
   return TextAnswer(request, text);
 }
@@ -257,6 +258,11 @@ void TInstallationEmulator::SetArchiveRecords(int records) {
   std::lock_guard lock(FMutex);
   FArchive = TArchiveGenerator(records, FArchive.RecordTime(FArchive.Records()), FArchive.IntervalSeconds(),
                                SettingsOf(FVariables));
+}
+
+void TInstallationEmulator::SetPackedAnswers(bool on) {
+  std::lock_guard lock(FMutex);
+  FPackedAnswers = on;
 }
 
 bool TInstallationEmulator::SetVariable(const QByteArray& name, const QByteArray& value) {

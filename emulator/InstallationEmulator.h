@@ -50,7 +50,8 @@ struct TEmulatorAnswer {
 // block j; any other value writes. Every item is answered, in order, in one
 // answer of at most 253 characters; an unknown name, an archive index outside
 // the archive and a block that does not exist answer "@@". A block request
-// in the first item gets a block answer instead.
+// in the first item gets a block answer instead. A controller that does not
+// pack answers the first item of a request only.
 //
 // Safe to call from several threads: the pseudo-terminal server answers on
 // its own thread while a test sets faults and reads the log.
@@ -76,6 +77,8 @@ class TInstallationEmulator {
   int BlockSize() const;
   void SetBlockSize(int size);
   int BlockCount() const;
+  // Whether every item of a request is answered (the default) or the first only.
+  void SetPackedAnswers(bool on);
 
   // Any variable from outside the protocol, read-only and measured ones
   // included (a STATUS fault, an open door contact, a fixed activity).
@@ -118,6 +121,7 @@ class TInstallationEmulator {
   mutable std::mutex FMutex;
   uint8_t FAddress;
   int FBlockSize;
+  bool FPackedAnswers = true;
   TInstallationVariables FVariables;
   TEmulatedSpectrum FMainSpectrum;
   TEmulatedSpectrum FBackgroundSpectrum;

@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               : blocks != 0)
     std::abort();
 
-  driver.SetPackMode(0);
+  driver.SetPacking(true);
   driver.ReadVars(1, read);
   return 0;
 }

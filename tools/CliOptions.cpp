@@ -48,6 +48,8 @@ QString CliUsage() {
       "  --address N           device number of the installation, 0..255 (default 1)\n"
       "  --log                 print the exchange log to standard error\n"
       "  --dump                print the frame dumps to standard error\n"
+      "  --packed              read several variables a request; an installation that\n"
+      "                        answers only one a request is then asked one at a time\n"
       "\n"
       "read prints NAME=VALUE lines (NAME:INDEX=VALUE with an index); write prints the\n"
       "values the installation reports back. spectrum saves the main or background\n"
@@ -83,6 +85,7 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   const QCommandLineOption address("address", "", "N");
   const QCommandLineOption log("log", "");
   const QCommandLineOption dump("dump", "");
+  const QCommandLineOption packed("packed", "");
   const QCommandLineOption out("out", "", "FILE");
   const QCommandLineOption csv("csv", "", "FILE");
   const QCommandLineOption csvSep("csv-sep", "", "C");
@@ -91,8 +94,8 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   const QCommandLineOption from("from", "", "N");
   const QCommandLineOption to("to", "", "N");
   const QCommandLineOption vars("vars", "", "LIST");
-  parser.addOptions({help, port, baud, parity, stopBits, latency,  dtr,  rts,  settings, address,
-                     log,  dump, out,  csv,    csvSep,   csvComma, step, from, to,       vars});
+  parser.addOptions({help, port, baud, parity, stopBits, latency, dtr,  rts, settings, address, log,
+                     dump, out,  csv,  csvSep, csvComma, step,    from, to,  vars,     packed});
   const auto fail = [&result](const QString& error) {
     result.Error = error;
     return result;
@@ -138,6 +141,7 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   }
   o.Log = parser.isSet(log);
   o.Dump = parser.isSet(dump);
+  o.Packed = parser.isSet(packed);
 
   const bool csvForm = parser.isSet(csvSep) || parser.isSet(csvComma);
   const bool archiveOnly = parser.isSet(step) || parser.isSet(from) || parser.isSet(to) || parser.isSet(vars);

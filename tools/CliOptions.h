@@ -26,6 +26,7 @@ struct TCliOptions {
   int Address = 1;
   bool Log = false;
   bool Dump = false;
+  bool Packed = false;  // reads ask for several variables a request
 
   bool BackgroundSpectrum = false;
   QString OutFile;

@@ -114,13 +114,23 @@ class TCliSession {
         FNGAS(&FDriver) {
     if (options.Log) FDriver.SetCommLog(&FCommLog);
     if (options.Dump) FDriver.SetDebugLog(&FDumpLog);
+    FDriver.SetPacking(options.Packed);
     FNGAS.SetDevAddress(static_cast<uint8_t>(options.Address));
   }
 
   int Run() {
     if (!OpenLine()) return 1;
+    const int result = RunCommand();
+    if (FDriver.Packing() && FDriver.PackMode() != 0)
+      FErr << "qev-cli: the installation does not answer packed requests; asked one variable a request" << Qt::endl;
+    return result;
+  }
+
+ private:
+  int RunCommand() {
     switch (FOptions.Command) {
       case TCliOptions::TCommand::Read:
+        return FOptions.Packed ? ReadItemsPacked() : TransferItems();
       case TCliOptions::TCommand::Write:
         return TransferItems();
       case TCliOptions::TCommand::Spectrum:
@@ -135,7 +145,6 @@ class TCliSession {
     return 2;
   }
 
- private:
   bool OpenLine() {
     const QString why = SettingsProblem();
     TComSettings& s = FChannel.Settings();
@@ -187,6 +196,20 @@ class TCliSession {
       }
       FOut << Text(Reference(item)) << '=' << Text(item.Value) << Qt::endl;
     }
+    return 0;
+  }
+
+  // Every variable in one list, so that they travel in packed requests; a
+  // failure names the request.
+  int ReadItemsPacked() {
+    TOPVarList list;
+    for (const QByteArray& argument : FOptions.Items) AddItem(list, argument);
+    if (!FDriver.ReadVars(FNGAS.DevAddress(), list)) {
+      FErr << "qev-cli: reading failed" << FailedAt(FDriver) << ": " << Cause(FDriver) << Qt::endl;
+      return 1;
+    }
+    for (int i = 0; i < list.Count(); ++i)
+      FOut << Text(Reference(*list.GetItem(i))) << '=' << Text(list.GetItem(i)->Value) << Qt::endl;
     return 0;
   }
 

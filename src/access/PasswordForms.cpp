@@ -2,7 +2,6 @@
 
 #include "EnterPasswordWindow.h"
 #include "PasswordIsIncorrectWindow.h"
-#include "Win1251.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -15,11 +14,11 @@ TPasswordForms::TPasswordForms(QWidget* owner, TRunModal runModal)
 
 TPasswordForms::~TPasswordForms() = default;
 
-bool TPasswordForms::AskPassword(QByteArray& password) {
+bool TPasswordForms::AskPassword(QString& password) {
   // What was typed and cancelled last time must not be offered again.
   FEnterPasswordForm->SetPassword({});
   if (Run(*FEnterPasswordForm) != QDialog::Accepted) return false;
-  password = Win1251::FromUnicode(FEnterPasswordForm->Password());
+  password = FEnterPasswordForm->Password();
   return true;
 }
 

@@ -22,7 +22,7 @@ class TPasswordForms : public TPasswordDialogs {
   explicit TPasswordForms(QWidget* owner = nullptr, TRunModal runModal = {});
   ~TPasswordForms() override;
 
-  bool AskPassword(QByteArray& password) override;
+  bool AskPassword(QString& password) override;
   void ShowPasswordIsIncorrect() override;
 
   TEnterPasswordForm& EnterPasswordForm() const { return *FEnterPasswordForm; }

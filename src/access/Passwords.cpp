@@ -3,6 +3,7 @@
 #include "AtomicFile.h"
 #include "PasswordKeyStream.h"
 #include "TextUtils.h"
+#include "Win1251.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -27,11 +28,23 @@ std::optional<QByteArray> ReadSmallFile(const QString& fileName) {
 }
 
 // The lines of a file as a line reader sees them: an empty file still has
-// one empty line.
-QByteArrayList FileLines(const QByteArray& bytes) {
+// one empty line. None for more lines than a password file holds, counted
+// before a list of them is built.
+std::optional<QByteArrayList> FileLines(const QByteArray& bytes) {
+  if (bytes.count('\n') > TPasswords::kMaxLines) return std::nullopt;
   QByteArrayList lines = TextUtils::SplitLines(bytes);
+  if (lines.size() > TPasswords::kMaxLines) return std::nullopt;
   if (lines.isEmpty()) lines << QByteArray();
   return lines;
+}
+
+// A character outside the code page would arrive as the converter's
+// substitute (SUB, or "?") and match that byte in the file: only a text
+// that converts back unchanged is a password.
+std::optional<QByteArray> ExactWin1251(const QString& text) {
+  QByteArray bytes = Win1251::FromUnicode(text);
+  if (Win1251::ToUnicode(bytes) != text) return std::nullopt;
+  return bytes;
 }
 
 // A code of the scrambled file: its first two characters as hexadecimal
@@ -100,15 +113,21 @@ QByteArray TPasswords::PlainLine(int index) const {
   return FPrivilege->GetItem(index)->Text + ' ' + FPassword->GetItem(index)->Text;
 }
 
-void TPasswords::LoadSourceFromBytes(const QByteArray& bytes) {
+bool TPasswords::LoadSourceFromBytes(const QByteArray& bytes) {
   Clear();
-  for (const QByteArray& line : FileLines(bytes)) AddLine(line);
+  const std::optional<QByteArrayList> lines = FileLines(bytes);
+  if (!lines) return false;
+  for (const QByteArray& line : *lines) AddLine(line);
+  return true;
 }
 
-void TPasswords::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
+bool TPasswords::LoadFromBytes(const QByteArray& bytes, const QString& fileName) {
   Clear();
+  const std::optional<QByteArrayList> lines = FileLines(bytes);
+  if (!lines) return false;
   TPasswordKeyStream keys(fileName);
-  for (const QByteArray& line : FileLines(bytes)) AddLine(UnscrambleLine(line, keys));
+  for (const QByteArray& line : *lines) AddLine(UnscrambleLine(line, keys));
+  return true;
 }
 
 QByteArray TPasswords::SaveSourceToBytes() const {
@@ -139,8 +158,7 @@ bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
     Clear();
     return false;
   }
-  LoadSourceFromBytes(*bytes);
-  return true;
+  return LoadSourceFromBytes(*bytes);
 }
 
 bool TPasswords::LoadPasswordsList(const QString& fileName) {
@@ -149,8 +167,7 @@ bool TPasswords::LoadPasswordsList(const QString& fileName) {
     Clear();
     return false;
   }
-  LoadFromBytes(*bytes, fileName);
-  return true;
+  return LoadFromBytes(*bytes, fileName);
 }
 
 bool TPasswords::SaveSourcePasswordsList(const QString& fileName) const {
@@ -164,11 +181,12 @@ bool TPasswords::SavePasswordsList(const QString& fileName) const {
 bool TPasswords::EnterPassword(QByteArray& password, QByteArray& privilege) {
   privilege.clear();
   if (!FDialogs) return false;
-  QByteArray typed;
+  QString typed;
   if (!FDialogs->AskPassword(typed)) return false;
-  password = Folded(typed);
+  const std::optional<QByteArray> exact = ExactWin1251(typed);
+  password = Folded(exact ? *exact : Win1251::FromUnicode(typed));
   bool found = false;
-  const QByteArray level = GetPrivilegeForPassword(password, found);
+  const QByteArray level = exact ? GetPrivilegeForPassword(password, found) : QByteArray();
   if (!found) {
     FDialogs->ShowPasswordIsIncorrect();
     return false;

@@ -33,9 +33,13 @@ class TPasswords {
   const TParamList& Password() const { return *FPassword; }
   const TParamList& Privilege() const { return *FPrivilege; }
 
+  // A password file holds a few hundred entries; a text of more lines than
+  // this is not one (a megabyte of empty lines would be a million entries).
+  static constexpr int kMaxLines = 4096;
+
   // The loaders replace both lists; on a failure (no such file, not a
-  // regular file, too large to be a password file, a read error) both lists
-  // are left empty and the result is false.
+  // regular file, too large to be a password file or of more than kMaxLines
+  // lines, a read error) both lists are left empty and the result is false.
   bool LoadSourcePasswordsList(const QString& fileName);
   bool LoadPasswordsList(const QString& fileName);
   // Write the whole file or leave the old one as it was.
@@ -43,16 +47,17 @@ class TPasswords {
   bool SavePasswordsList(const QString& fileName) const;
 
   // The same formats in memory. The scrambled form needs the file's name:
-  // it seeds the key stream. Every text gives a list: a code that is not two
-  // hexadecimal digits counts as 0.
-  void LoadSourceFromBytes(const QByteArray& bytes);
-  void LoadFromBytes(const QByteArray& bytes, const QString& fileName);
+  // it seeds the key stream. Every text of up to kMaxLines lines gives a
+  // list: a code that is not two hexadecimal digits counts as 0.
+  bool LoadSourceFromBytes(const QByteArray& bytes);
+  bool LoadFromBytes(const QByteArray& bytes, const QString& fileName);
   QByteArray SaveSourceToBytes() const;
   QByteArray SaveToBytes(const QString& fileName) const;
 
   // Asks the operator for a password. True when it is in the list: password
-  // is what was typed (upper-cased unless case-sensitive) and privilege its
-  // level. A cancelled entry gives false silently; an unknown password shows
+  // is what was typed in Windows-1251 (upper-cased unless case-sensitive)
+  // and privilege its level. A typed character that the code page does not
+  // have matches nothing. A cancelled entry gives false silently; an unknown password shows
   // the wrong-password notice and gives false. privilege is empty on false.
   bool EnterPassword(QByteArray& password, QByteArray& privilege);
 

@@ -9,7 +9,8 @@
 namespace Win1251 {
 
 QString ToUnicode(const QByteArray& text);
-// Characters that the code page does not have become "?".
+// Characters that the code page does not have become the converter's
+// substitute byte (SUB, 0x1A, with Qt's ICU converter).
 QByteArray FromUnicode(const QString& text);
 
 }  // namespace Win1251

@@ -15,7 +15,6 @@ namespace {
 
 constexpr int kDumpHexLine = 48;   // 16 bytes as "XX "
 constexpr int kDumpCharLine = 16;  // 16 characters
-constexpr int kPackedRequestLength = 127;
 const QByteArray kRequestPrefix = "-> ";
 const QByteArray kAnswerPrefix = "<- ";
 const QByteArray kCharPrefix = " ~ ";
@@ -38,6 +37,24 @@ QByteArray NotTheAnswer(const QByteArray& reference) {
 }  // namespace
 
 TOpenProtocolDriver::TOpenProtocolDriver(TCommChannel* channel) : FChannel(channel) {}
+
+void TOpenProtocolDriver::SetChannel(TCommChannel* channel) {
+  FChannel = channel;
+  FPackingVerdict = TPackingVerdict::Untried;
+  FPackingAddress = -1;
+}
+
+void TOpenProtocolDriver::SetPacking(bool on) {
+  if (on && !FPacking) {
+    FPackingVerdict = TPackingVerdict::Untried;
+    FPackingAddress = -1;
+  }
+  FPacking = on;
+}
+
+uint8_t TOpenProtocolDriver::PackMode() const {
+  return FPacking && FPackingVerdict != TPackingVerdict::Refused ? 0 : 1;
+}
 
 bool TOpenProtocolDriver::ReadVars(uint8_t address, TOPVarList& list) {
   return TransferVars(address, list, TTransaction::Read);
@@ -72,21 +89,31 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
     ResetProgress();
     return false;
   }
+  if (kind == TTransaction::Read && FPacking && address != FPackingAddress) {
+    FPackingAddress = address;
+    FPackingVerdict = TPackingVerdict::Untried;
+  }
   const int count = list.Count();
   int next = 0;
+  // Set while the first variable of a packed request that got no sound
+  // answer is asked alone, to tell a refusal from a dead line.
+  bool probe = false;
   while (next < count) {
+    const int first = next;
     QByteArray text;
-    std::vector<const TOPVarListItem*> asked;
-    do {
+    if (kind == TTransaction::Read && PackMode() == 0 && !probe) {
+      text = OpenProtocolText::PackedReadRequest(list, first, next);
+    } else {
       const TOPVarListItem& item = *list.GetItem(next++);
-      asked.push_back(&item);
-      text += kind == TTransaction::Read ? OpenProtocolText::ReadRequest(item) : OpenProtocolText::WriteRequest(item);
-    } while (FPackMode == 0 && next < count && text.size() < kPackedRequestLength);
+      text = kind == TTransaction::Read ? OpenProtocolText::ReadRequest(item) : OpenProtocolText::WriteRequest(item);
+    }
+    const bool packed = next - first > 1;
 
-    const auto answersAll = [&asked](const TPacket& answer) -> QByteArray {
+    const auto answersAll = [&list, first, next](const TPacket& answer) -> QByteArray {
       const std::vector<OpenProtocolText::TAnswerItem> items =
           OpenProtocolText::ParseAnswerText(OpenProtocolText::PacketText(answer));
-      for (const TOPVarListItem* wanted : asked) {
+      for (int i = first; i < next; ++i) {
+        const TOPVarListItem* wanted = list.GetItem(i);
         const bool answered = std::any_of(items.begin(), items.end(), [wanted](const auto& item) {
           return TextUtils::SameTextAscii(item.Name, wanted->Name) &&
                  TextUtils::SameTextAscii(item.Index, wanted->Index);
@@ -97,8 +124,20 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
     };
     const std::optional<TPacket> answer = Request(address, text, false, answersAll);
     if (!answer) {
+      // Nothing of a failed request was placed: asking its variables again
+      // one a request loses and repeats no value.
+      if (packed && PackedRequestFailed(probe)) {
+        next = first;
+        continue;
+      }
       ResetProgress();
       return false;
+    }
+    if (probe) {
+      probe = false;
+      RefusePacking();
+    } else if (packed && FPackingVerdict == TPackingVerdict::Untried) {
+      FPackingVerdict = TPackingVerdict::Answered;
     }
     for (const OpenProtocolText::TAnswerItem& answered :
          OpenProtocolText::ParseAnswerText(OpenProtocolText::PacketText(*answer))) {
@@ -116,6 +155,33 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
   return true;
 }
 
+bool TOpenProtocolDriver::PackedRequestFailed(bool& probe) {
+  switch (FLastFailure) {
+    case TFailure::NotAnswered:
+      // The installation answers, only never every variable of the request.
+      RefusePacking();
+      break;
+    case TFailure::Silent:
+    case TFailure::BadFrame:
+      // Packed requests were answered before: the line is at fault.
+      if (FPackingVerdict == TPackingVerdict::Answered) return false;
+      probe = true;
+      break;
+    default:
+      // The port or the operator: nothing learnt about the installation.
+      return false;
+  }
+  FLastFailure = TFailure::None;
+  FFailedRequest.clear();
+  return true;
+}
+
+void TOpenProtocolDriver::RefusePacking() {
+  FPackingVerdict = TPackingVerdict::Refused;
+  Log(FCommLog, "-- " + Win1251::FromUnicode(QStringLiteral(
+                            "установка не отвечает на упакованные запросы, дальше запросы по одной переменной")));
+}
+
 bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, uint32_t& size, QByteArray& data) {
   FLastFailure = TFailure::None;
   FFailedRequest.clear();
@@ -126,7 +192,8 @@ bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, ui
     if (failure != TFailure::None) Fail(failure, request);
     return false;
   };
-  if (FPackMode != 1 || !item) return fail(TFailure::Refused);
+  // Block requests carry one variable each, packing or not.
+  if (!item) return fail(TFailure::Refused);
 
   const QByteArray countRequest = OpenProtocolText::BlockCountRequest(*item);
   const auto answersCount = [item](const TPacket& answer) -> QByteArray {

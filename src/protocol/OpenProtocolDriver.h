@@ -36,7 +36,9 @@ class TOpenProtocolDriver {
 
   explicit TOpenProtocolDriver(TCommChannel* channel);
 
-  void SetChannel(TCommChannel* channel) { FChannel = channel; }
+  // Attaching a channel (the same one after the port was set up again, too)
+  // begins a new packing session.
+  void SetChannel(TCommChannel* channel);
   void SetCommLog(TLogSink* log) { FCommLog = log; }
   void SetDebugLog(TLogSink* log) { FDebugLog = log; }
   void SetProgressBar(TProgressSink* bar) { FProgressBar = bar; }
@@ -84,10 +86,34 @@ class TOpenProtocolDriver {
   const QByteArray& FailedRequest() const { return FFailedRequest; }
 
   uint8_t LocalAddress() const { return FLocalAddress; }
-  // 1: one variable per request (what the program uses); 0: as many as fit
-  // in a request of about 127 characters.
-  uint8_t PackMode() const { return FPackMode; }
-  void SetPackMode(uint8_t mode) { FPackMode = mode; }
+
+  // Packed reads, the operator's choice, off at start. While packing is on
+  // a read asks for several variables a request (PackedReadRequest in
+  // OpenProtocolText.h); writes and block transfers carry one variable a
+  // request all the same.
+  //
+  // Not every installation answers packed requests, so packing is tried
+  // once a session. A session begins when packing is turned on, when a
+  // channel is attached and when a read goes to another device address. Its
+  // first packed request (one of two variables or more) decides:
+  // - every variable answered: reads stay packed for the rest of the session;
+  // - answers in all three attempts, none of them with every variable: the
+  //   installation does not pack. That request's variables are asked again
+  //   one a request, and so is every read for the rest of the session; one
+  //   line in the exchange log says so;
+  // - no sound answer at all: its first variable is asked alone. Answered,
+  //   the installation does not pack, as above; unanswered too, the line or
+  //   the installation is down, the read fails and the next packed request
+  //   decides instead.
+  // Once a packed request was answered in full, a packed request left
+  // without any sound answer is a line fault like any other: the read fails
+  // and reads stay packed. Answers that miss variables still mean the
+  // installation does not pack.
+  void SetPacking(bool on);
+  bool Packing() const { return FPacking; }
+  // 0 while reads are packed; 1 while they carry one variable a request:
+  // packing is off, or the installation refused it in this session.
+  uint8_t PackMode() const;
   OpenProtocolFrame::TChecksumKind ChecksumKind() const { return FChecksumKind; }
   void SetChecksumKind(OpenProtocolFrame::TChecksumKind kind) { FChecksumKind = kind; }
   // The installation needs the pause before each attempt; an in-memory
@@ -104,6 +130,7 @@ class TOpenProtocolDriver {
 
  private:
   enum class TTransaction { Read, Write };
+  enum class TPackingVerdict { Untried, Answered, Refused };
 
   // Why a sound answer frame is not the answer to the request (for the log);
   // empty when it is.
@@ -118,6 +145,10 @@ class TOpenProtocolDriver {
   };
 
   bool TransferVars(uint8_t address, TOPVarList& list, TTransaction kind);
+  // After a packed request failed: whether its variables are to be asked
+  // again one a request, and whether the first of them decides the verdict.
+  bool PackedRequestFailed(bool& probe);
+  void RefusePacking();
   // One request with its attempts; logs each attempt. Block answers are
   // logged in hexadecimal.
   std::optional<OpenProtocolFrame::TPacket> Request(uint8_t address, const QByteArray& text, bool blockAnswer,
@@ -142,7 +173,9 @@ class TOpenProtocolDriver {
   std::function<void(bool)> FRequestFinished;
 
   uint8_t FLocalAddress = OpenProtocolFrame::kLocalAddress;
-  uint8_t FPackMode = 1;
+  bool FPacking = false;
+  TPackingVerdict FPackingVerdict = TPackingVerdict::Untried;
+  int FPackingAddress = -1;  // the device of the session; -1 before its first read
   OpenProtocolFrame::TChecksumKind FChecksumKind = OpenProtocolFrame::TChecksumKind::Shift;
   TEndOfFrame FEndOfFrame = TEndOfFrame::Length;
   int FPauseBeforeAttemptMs = kPauseBeforeAttemptMs;

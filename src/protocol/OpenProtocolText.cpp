@@ -17,6 +17,18 @@ QByteArray ReadRequest(const TOPVarListItem& item) { return VarReference(item) +
 
 QByteArray WriteRequest(const TOPVarListItem& item) { return VarReference(item) + '=' + item.Value + ';'; }
 
+QByteArray PackedReadRequest(const TOPVarList& list, int first, int& next) {
+  next = first;
+  QByteArray text;
+  while (next < list.Count() && text.size() < kPackedText) {
+    const QByteArray item = ReadRequest(*list.GetItem(next));
+    if (!text.isEmpty() && text.size() + item.size() > kMaxText) break;
+    text += item;
+    ++next;
+  }
+  return text;
+}
+
 QByteArray BlockCountRequest(const TOPVarListItem& item) { return VarReference(item) + "=??##;"; }
 
 QByteArray BlockRequest(const TOPVarListItem& item, int block) {

@@ -17,6 +17,8 @@ namespace OpenProtocolText {
 // A text payload starts with the block number and the payload kind.
 constexpr int kPayloadPrefix = 2;
 constexpr int kMaxText = OpenProtocolFrame::kMaxData - kPayloadPrefix;  // 253
+// A packed read request grows until its text is at least this long.
+constexpr int kPackedText = 127;
 constexpr uint8_t kBlockPayload = 1;
 const QByteArray kNoValue = "@@";
 
@@ -27,6 +29,13 @@ class EPacketDBFormatError {};
 QByteArray VarReference(const TOPVarListItem& item);
 QByteArray ReadRequest(const TOPVarListItem& item);
 QByteArray WriteRequest(const TOPVarListItem& item);
+// The read items of the list from position first on, in one request: items
+// are appended until the text is at least kPackedText characters long or the
+// list ends, and an item that would take the text past kMaxText is left for
+// the next request. The first item is always taken, however long (a text
+// past kMaxText is then refused before sending). next becomes the position
+// after the last item taken.
+QByteArray PackedReadRequest(const TOPVarList& list, int first, int& next);
 QByteArray BlockCountRequest(const TOPVarListItem& item);
 QByteArray BlockRequest(const TOPVarListItem& item, int block);
 

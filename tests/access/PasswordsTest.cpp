@@ -30,9 +30,9 @@ QByteArrayList Entries(const TPasswords& passwords) {
 // none; counts the wrong-password notices.
 class TScriptedPasswordDialogs : public TPasswordDialogs {
  public:
-  explicit TScriptedPasswordDialogs(std::deque<QByteArray> typed, int& notices)
+  explicit TScriptedPasswordDialogs(std::deque<QString> typed, int& notices)
       : FTyped(std::move(typed)), FNotices(notices) {}
-  bool AskPassword(QByteArray& password) override {
+  bool AskPassword(QString& password) override {
     if (FTyped.empty()) return false;
     password = FTyped.front();
     FTyped.pop_front();
@@ -41,7 +41,7 @@ class TScriptedPasswordDialogs : public TPasswordDialogs {
   void ShowPasswordIsIncorrect() override { ++FNotices; }
 
  private:
-  std::deque<QByteArray> FTyped;
+  std::deque<QString> FTyped;
   int& FNotices;
 };
 
@@ -164,6 +164,10 @@ TEST(Passwords, FilesSaveWholeAndLoadOnlyWhatIsThere) {
   ASSERT_TRUE(big.open(QIODevice::WriteOnly));
   big.write(QByteArray(2 << 20, '4'));
   big.close();
+  // Small, but more lines than a password file holds.
+  EXPECT_TRUE(loaded.LoadSourceFromBytes(QByteArray("1\r\n").repeated(TPasswords::kMaxLines)));
+  EXPECT_FALSE(loaded.LoadFromBytes(QByteArray("\r\n").repeated(TPasswords::kMaxLines) + "1", pwd));
+  EXPECT_EQ(loaded.Password().Count(), 0);
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pwd"));
   for (const char* name : {"missing.pwd", "folder.pwd", "big.pwd"}) {
     ASSERT_TRUE(loaded.LoadPasswordsList(pwd));
@@ -178,9 +182,11 @@ TEST(Passwords, FilesSaveWholeAndLoadOnlyWhatIsThere) {
 
 TEST(Passwords, EnterPasswordAcceptsKnownPasswordsOnly) {
   int notices = 0;
-  TPasswords passwords(
-      false, std::make_unique<TScriptedPasswordDialogs>(std::deque<QByteArray>{"operator", "nobody", ""}, notices));
-  passwords.LoadSourceFromBytes(kSource);
+  // A typed character that Windows-1251 does not have never matches the
+  // substitute it would turn into ("?", or SUB as the converter has it).
+  TPasswords passwords(false, std::make_unique<TScriptedPasswordDialogs>(
+                                  std::deque<QString>{"operator", "nobody", "", "A\u4E2D", "Секрет"}, notices));
+  passwords.LoadSourceFromBytes(kSource + "6 A?\r\n6 A\x1A\r\n7 \xD1\xE5\xEA\xF0\xE5\xF2\r\n");
   QByteArray password;
   QByteArray level = "stale";
   EXPECT_TRUE(passwords.EnterPassword(password, level));
@@ -191,11 +197,15 @@ TEST(Passwords, EnterPasswordAcceptsKnownPasswordsOnly) {
   EXPECT_EQ(notices, 1);
   EXPECT_TRUE(passwords.EnterPassword(password, level));
   EXPECT_EQ(level, "3-1");
+  EXPECT_FALSE(passwords.EnterPassword(password, level));
+  EXPECT_EQ(notices, 2);
+  EXPECT_TRUE(passwords.EnterPassword(password, level));
+  EXPECT_EQ(level, "7");
   // Cancelled: silent.
   level = "stale";
   EXPECT_FALSE(passwords.EnterPassword(password, level));
   EXPECT_EQ(level, "");
-  EXPECT_EQ(notices, 1);
+  EXPECT_EQ(notices, 2);
 
   TPasswords withoutDialogs(true);
   withoutDialogs.LoadSourceFromBytes(kSource);

@@ -1,8 +1,10 @@
 #include "DeviceValues.h"
 #include "EmulatorChannel.h"
 #include "InstallationEmulator.h"
+#include "LogLines.h"
 #include "NGAS.h"
 #include "TextUtils.h"
+#include "Win1251.h"
 
 #include <gtest/gtest.h>
 
@@ -134,6 +136,67 @@ TEST_F(NGASEmulatorTest, ArchiveReadsTheClampedRangeOfRecords) {
     if (row.records > 0) {
       const QByteArray value = archive.Record(0)->GetItem(0)->Value;
       EXPECT_EQ(value, FEmulator->Archive().Value("DATETIME", row.indexes[0].mid(1).toInt()).value_or("?"));
+    }
+  }
+}
+
+TEST_F(NGASEmulatorTest, PackedArchiveReadFallsBackWithoutLosingOrRepeatingARecord) {
+  // Six records of all 19 variables: three packed requests a record, or 19.
+  constexpr int kRecords = 6;
+  constexpr int kPacked = 3;
+  constexpr int kSingle = 19;
+  constexpr int kPackedAll = kRecords * kPacked;
+  // The first packed request's three attempts, then one variable a request.
+  constexpr int kFallenBack = 3 + kRecords * kSingle;
+  const struct {
+    const char* what;
+    bool packs;
+    TFaultPlan plan;  // counted from the first record request
+    bool read;
+    int records;
+    uint8_t packModeAfter;
+    int requests;
+    bool refusalLogged;
+  } rows[] = {
+      {"packs", true, {}, true, kRecords, 0, kPackedAll, false},
+      {"answers the first item only", false, {}, true, kRecords, 1, kFallenBack, true},
+      {"silent at first, then answers", true, {TFaultKind::NoAnswer, 0, 3}, true, kRecords, 1, kFallenBack, true},
+      {"silent twice mid-read", true, {TFaultKind::NoAnswer, 0, 2, 0, 7}, true, kRecords, 0, kPackedAll + 2, false},
+      // Three records of three requests answered, then three attempts.
+      {"silent from record 4 on", true, {TFaultKind::NoAnswer, 0, 0, 0, 9}, false, 3, 0, 9 + 3, false},
+      {"silent before any packed answer", true, {TFaultKind::NoAnswer}, false, 0, 0, 3 + 3, false},
+  };
+  const QByteArray refusal =
+      "-- " + Win1251::FromUnicode(
+                  QStringLiteral("установка не отвечает на упакованные запросы, дальше запросы по одной переменной"));
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Start(kRecords + 2);
+    TLogLines log;
+    FDriver->SetCommLog(&log);
+    FDriver->SetPauseBeforeAttemptMs(0);
+    FDriver->SetPacking(true);
+    FEmulator->SetPackedAnswers(row.packs);
+    ASSERT_TRUE(FNGAS->ReadArchSize());
+    FEmulator->ClearLog();
+    FEmulator->SetFaults(row.plan);
+
+    EXPECT_EQ(FNGAS->ReadArchive(1, 1, kRecords, FNGAS->ArchVarList()), row.read);
+    EXPECT_EQ(FEmulator->RequestCount(), row.requests);
+    EXPECT_EQ(FDriver->PackMode(), row.packModeAfter);
+    EXPECT_EQ(log.Lines().count(refusal), row.refusalLogged ? 1 : 0);
+    // Records 1, 2, 3, … in order, each whole and as the installation holds it.
+    const TDeviceArchive& archive = FNGAS->Archive();
+    ASSERT_EQ(archive.RecordCount(), row.records);
+    for (int r = 0; r < row.records; ++r) {
+      const std::unique_ptr<TOPVarList> owned = archive.Record(r);
+      const TOPVarList& record = *owned;
+      ASSERT_EQ(record.Count(), kSingle);
+      for (int v = 0; v < kSingle; ++v) {
+        const TOPVarListItem& item = *record.GetItem(v);
+        EXPECT_EQ(item.Index, TArchiveGenerator::IndexOf(r + 1));
+        EXPECT_EQ(item.Value, FEmulator->Archive().Value(item.Name, r + 1).value_or("?")) << r << item.Name.data();
+      }
     }
   }
 }

@@ -59,7 +59,7 @@ TEST_F(EmulatorDriverTest, ProgramDriverReadsWritesAndFetchesSpectra) {
 
   // Several variables per request: every one is answered all the same.
   FEmulator.ClearLog();
-  FDriver.SetPackMode(0);
+  FDriver.SetPacking(true);
   auto packed = List(kMeasure);
   ASSERT_TRUE(FDriver.ReadVars(1, *packed));
   EXPECT_LT(FEmulator.RequestCount(), 12);

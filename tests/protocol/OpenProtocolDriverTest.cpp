@@ -238,8 +238,8 @@ TEST_F(DriverTest, AnAnswerThatDoesNotAnswerTheRequestIsAFailedAttempt) {
   EXPECT_EQ(FDriver.FailedRequest(), "RADON=??;");
 
   // Several variables in one request: each must be answered.
-  FDriver.SetPackMode(0);
-  FChannel.Answer = [frame](const QByteArray&, int n) { return frame(n == 4 ? "A=1;B=@@;" : "A=1;"); };
+  FDriver.SetPacking(true);
+  FChannel.Answer = [frame](const QByteArray&, int n) { return frame(n == 5 ? "A=1;B=@@;" : "A=1;"); };
   TOPVarList packed;
   packed.Add("A");
   packed.Add("B", "", "old");
@@ -248,7 +248,7 @@ TEST_F(DriverTest, AnAnswerThatDoesNotAnswerTheRequestIsAFailedAttempt) {
 }
 
 TEST_F(DriverTest, PackModeZeroCollectsItemsUpToAbout127Characters) {
-  FDriver.SetPackMode(0);
+  FDriver.SetPacking(true);
   FChannel.Answer = [](const QByteArray& frame, int) { return Echo(frame, "9"); };
   TOPVarList list;
   for (int i = 0; i < 30; ++i) list.Add("VARIABLE" + QByteArray::number(i).rightJustified(2, '0'));
@@ -344,9 +344,10 @@ TEST_F(DriverTest, EveryBlockFaultFailsTheWholeTransfer) {
   QByteArray data;
   EXPECT_FALSE(driver.ReadBlocks(1, list, size, data));
   EXPECT_EQ(channel.Written.size(), 1 + 130);
-  driver.SetPackMode(0);
+  // Packing leaves block transfers as they are, one variable a request.
+  driver.SetPacking(true);
   EXPECT_FALSE(driver.ReadBlocks(1, list, size, data));
-  EXPECT_EQ(channel.Written.size(), 1 + 130);
+  EXPECT_EQ(channel.RequestText(1 + 130 + 1), "SPECTRUM1=??##;");
 }
 
 TEST_F(DriverTest, FrameDumpsOfTheModeRequestAndAnswer) {
@@ -422,4 +423,69 @@ TEST_F(DriverTest, NoChannelFailsEveryAttempt) {
   list.Add("MODE");
   EXPECT_FALSE(FDriver.ReadVars(1, list));
   EXPECT_EQ(FComm.LineCount(), 6);
+}
+
+TEST_F(DriverTest, PackingIsTriedOnceASessionAndNeverPacksWrites) {
+  // An installation that answers the first item of a request only, from the
+  // device the request went to.
+  const auto firstOnly = [](const QByteArray& frame, int) {
+    const auto decoded =
+        OpenProtocolFrame::DecodeFrame(reinterpret_cast<const uint8_t*>(frame.constData()), frame.size());
+    QByteArray text = OpenProtocolText::PacketText(decoded.Packet);
+    text = text.left(text.indexOf(';') + 1).replace("??", "5");
+    return TReply{TScriptedChannel::AnswerFrame(text, decoded.Packet.Destination)};
+  };
+  const auto fill = [](TOPVarList& abc) {
+    for (const char* name : {"A", "B", "C"}) abc.Add(name, "", "old");
+  };
+  const QByteArray refusal =
+      "-- " + Win1251::FromUnicode(
+                  QStringLiteral("установка не отвечает на упакованные запросы, дальше запросы по одной переменной"));
+  const struct {
+    const char* what;
+    std::function<void(TOpenProtocolDriver&, TScriptedChannel&)> then;
+    uint8_t address;
+    bool packedAgain;
+  } rows[] = {
+      {"packing left on", [](TOpenProtocolDriver& d, TScriptedChannel&) { d.SetPacking(true); }, 1, false},
+      {"packing turned off and on",
+       [](TOpenProtocolDriver& d, TScriptedChannel&) {
+         d.SetPacking(false);
+         d.SetPacking(true);
+       },
+       1, true},
+      {"the port set up again", [](TOpenProtocolDriver& d, TScriptedChannel& c) { d.SetChannel(&c); }, 1, true},
+      {"another device", [](TOpenProtocolDriver&, TScriptedChannel&) {}, 2, true},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TScriptedChannel channel;
+    channel.Answer = firstOnly;
+    TLogLines log;
+    TOpenProtocolDriver driver(&channel);
+    driver.SetCommLog(&log);
+    driver.SetPacking(true);
+    TOPVarList read;
+    fill(read);
+    ASSERT_TRUE(driver.ReadVars(1, read));
+    // Three attempts of the packed request, then each item alone.
+    ASSERT_EQ(channel.Written.size(), 3 + 3);
+    EXPECT_EQ(channel.RequestText(1), "A=??;B=??;C=??;");
+    EXPECT_EQ(channel.RequestText(4), "A=??;");
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(read.GetItem(i)->Value, "5");
+    EXPECT_EQ(log.Lines().count(refusal), 1);
+    EXPECT_EQ(driver.PackMode(), 1);
+
+    TOPVarList written;
+    fill(written);
+    ASSERT_TRUE(driver.WriteVars(1, written));
+    ASSERT_EQ(channel.Written.size(), 6 + 3);
+    EXPECT_EQ(channel.RequestText(7), "A=old;");
+
+    row.then(driver, channel);
+    TOPVarList again;
+    fill(again);
+    ASSERT_TRUE(driver.ReadVars(row.address, again));
+    EXPECT_EQ(channel.RequestText(10), row.packedAgain ? "A=??;B=??;C=??;" : "A=??;");
+  }
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 using namespace OpenProtocolText;
 using OpenProtocolFrame::TPacket;
 
@@ -94,4 +96,36 @@ TEST(BlockAnswer, AcceptsItsOwnBlockOfKindOne) {
   tooShort.Length = 1;
   tooShort.Data[0] = 1;
   EXPECT_FALSE(AcceptBlockAnswer(tooShort, 1));
+}
+
+TEST(RequestText, PackedReadRequestsReach127CharactersAndNeverPass253) {
+  // Items by the length of their request text ("N…N=??;"), and how many of
+  // them each request takes.
+  const struct {
+    const char* what;
+    std::vector<int> items;
+    std::vector<int> taken;
+  } rows[] = {
+      {"ten of 14 pass 127", std::vector<int>(30, 14), {10, 10, 10}},
+      {"exactly 127 ends a request", {63, 64, 10}, {2, 1}},
+      {"126 takes one more", {126, 10, 10}, {2, 1}},
+      {"exactly 253 still goes", {120, 133, 5}, {2, 1}},
+      {"254 would not", {120, 134, 5}, {1, 1, 1}},
+      {"one item longer than the rest starts a request", {14, 14, 14, 14, 14, 200, 14, 14}, {5, 1, 2}},
+      {"an item past 253 goes alone", {260, 10}, {1, 1}},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TOPVarList list;
+    for (int length : row.items) list.Add(QByteArray(length - 4, 'N'));
+    std::vector<int> taken;
+    for (int first = 0, next = 0; first < list.Count(); first = next) {
+      const QByteArray text = PackedReadRequest(list, first, next);
+      QByteArray expected;
+      for (int i = first; i < next; ++i) expected += ReadRequest(*list.GetItem(i));
+      EXPECT_EQ(text, expected);
+      taken.push_back(next - first);
+    }
+    EXPECT_EQ(taken, row.taken);
+  }
 }

@@ -145,6 +145,27 @@ TEST_F(CliEndToEnd, AnswersToOtherRequestsGiveTheRightValuesOrAFailureNamingTheV
   }
 }
 
+TEST_F(CliEndToEnd, PackedReadsAskForSeveralVariablesOrFallBackToOne) {
+  const QStringList names = {"ALPHAALARM1", "SERIALN", "MODE", "SUMALPHA:A007"};
+  QStringList expected;
+  for (const QString& name : names.mid(0, 3))
+    expected << name + '=' + QString::fromLatin1(*FEmulator->Variable(name.toLatin1()));
+  expected << "SUMALPHA:A007=" + QString::fromLatin1(*FEmulator->Archive().Value("SUMALPHA", 7));
+  for (const bool packs : {true, false}) {
+    SCOPED_TRACE(packs ? "packs" : "answers the first item only");
+    FEmulator->SetPackedAnswers(packs);
+    FEmulator->ClearLog();
+    const TRun read = Run(QStringList{"--packed", "read"} + names);
+    EXPECT_EQ(read.ExitCode, 0) << read.Err.toStdString();
+    EXPECT_EQ(read.Out.split('\n', Qt::SkipEmptyParts), expected);
+    EXPECT_EQ(FEmulator->RequestCount(), packs ? 1 : 3 + 4);
+    EXPECT_EQ(read.Err.contains("does not answer packed requests"), !packs) << read.Err.toStdString();
+  }
+  const TRun archive = Run({"--packed", "archive", "--to", "5", "--csv", FDir.filePath("a.csv")});
+  EXPECT_EQ(archive.ExitCode, 0) << archive.Err.toStdString();
+  EXPECT_EQ(archive.Out.trimmed(), "records=5");
+}
+
 TEST_F(CliEndToEnd, ADamagedSettingsFileIsReportedWithTheSettingsUsed) {
   QFile file(FDir.filePath("commport.cfg"));
   ASSERT_TRUE(file.open(QIODevice::WriteOnly));

@@ -25,6 +25,8 @@ TEST(CliOptions, ReadAndWriteTakeTheirItemsAndThePortOverrides) {
   EXPECT_EQ(o.Address, 7);
   EXPECT_TRUE(o.Log);
   EXPECT_FALSE(o.Dump);
+  EXPECT_FALSE(o.Packed);
+  EXPECT_TRUE(Parse("--packed archive --out a.daf").Options->Packed);
 
   const TCliParse write = Parse("write MODE=1 DATETIME=07/03/2005");
   ASSERT_TRUE(write.Options);

@@ -3,9 +3,13 @@
 #include "DeviceArchiveView.h"
 #include "MainFormFixture.h"
 #include "NGAS.h"
+#include "SerialPort.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 
+#include <QAccessible>
+#include <QListWidget>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -195,4 +199,42 @@ TEST_F(ArchiveCommandsTest, CancelDuringTheReadStopsBeforeTheNextRecord) {
   form.ExecuteCommand(TMainForm::kCmdReadArchive);
   EXPECT_TRUE(FDialogs.Asked.empty());
   EXPECT_EQ(ShownRows(), 2);
+}
+
+TEST_F(ArchiveCommandsTest, PackRequestsItemIsRememberedAndPacksTheArchiveRead) {
+  TMainForm& form = StartConnected();
+  QAction* item = Action("PackRequestsMenuItem");
+  EXPECT_FALSE(item->isChecked()) << "off without qev.pck";
+  // The operator's way to it: the item of "Настройки" under its shown name.
+  QAccessibleInterface* menu = QAccessible::queryAccessibleInterface(Child<QMenu>("SettingsMenu"));
+  QAccessibleInterface* shown = nullptr;
+  for (int i = 0; i < menu->childCount(); ++i)
+    if (menu->child(i)->text(QAccessible::Name) == QStringLiteral("Упаковывать запросы")) shown = menu->child(i);
+  ASSERT_NE(shown, nullptr);
+  shown->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+  EXPECT_TRUE(item->isChecked());
+  EXPECT_EQ(ReadFile(QStringLiteral("qev.pck")), "1\r\n");
+
+  // The six default variables of a record fit in one request; an
+  // installation answering the first item only gets one item a request
+  // after the first packed request, and says so in the terminal.
+  const auto* terminal = Child<QListWidget>("CommTerminalLB");
+  const QString refusal =
+      QStringLiteral("-- установка не отвечает на упакованные запросы, дальше запросы по одной переменной");
+  for (const bool packs : {true, false}) {
+    SCOPED_TRACE(packs ? "packs" : "answers the first item only");
+    FEmulator.SetPackedAnswers(packs);
+    ChooseRecords(1, 1, 4);
+    form.ExecuteCommand(TMainForm::kCmdReadArchive);
+    EXPECT_EQ(TakeRequests().size(), packs ? 1 + 4 : 1 + 3 + 4 * kDefaultVariables);
+    EXPECT_TRUE(FDialogs.Asked.empty());
+    ASSERT_EQ(ShownRows(), 4);
+    for (int row = 0; row < 4; ++row)
+      EXPECT_EQ(Cell(row, 0), QString::fromLatin1(FEmulator.Archive().Value("DATETIME", row + 1).value_or("?")));
+    EXPECT_EQ(terminal->findItems(refusal, Qt::MatchExactly).size(), packs ? 0 : 1);
+  }
+
+  // Kept for the next start.
+  EXPECT_TRUE(Start().Driver()->Packing());
+  EXPECT_TRUE(Action("PackRequestsMenuItem")->isChecked());
 }

@@ -131,6 +131,8 @@ TEST(WaitWindow, ShowWaitShowsTheTextAtOnceAndKeepsAVisibleWindowInPlace) {
   window.ShowWait(QStringLiteral("запись параметров КЕВ"));
   EXPECT_EQ(window.MessageText(), QStringLiteral("запись параметров КЕВ"));
   EXPECT_EQ(window.pos(), moved);
+  EXPECT_FALSE(window.close()) << "the window system cannot close it while the exchange runs";
+  EXPECT_TRUE(window.isVisible());
 }
 
 TEST(WaitWindow, ProgressFollowsTheDriverAndStaysWhereItWasLeft) {

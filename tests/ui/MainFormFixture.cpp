@@ -75,6 +75,28 @@ TMainForm& MainFormFixture::StartConnected() {
 
 QAction* MainFormFixture::Action(const char* name) const { return Child<QAction>(name); }
 
+namespace {
+
+QStringList Sheets(const char* control) {
+  if (qstrcmp(control, "MainPageControl") == 0)
+    return {"SettingsSheet", "SpectrSheet", "ArchiveSheet", "TerminalSheet", "DumpSheet"};
+  if (qstrcmp(control, "Page1PageControl") == 0)
+    return {"CommonSheet", "MeasureSheet", "CounterSheet", "PumpSheet", "TestSheet", "ServiceSheet", "NetSheet"};
+  return {"MainSpectrSheet", "BkSpectrSheet"};
+}
+
+}  // namespace
+
+QString MainFormFixture::ShownPages(const char* control) const {
+  const auto* tabs = Child<QTabWidget>(control);
+  QString shown;
+  for (const QString& sheet : Sheets(control)) {
+    const int index = tabs->indexOf(tabs->findChild<QWidget*>(sheet));
+    shown += index >= 0 && tabs->isTabVisible(index) ? '1' : '0';
+  }
+  return shown;
+}
+
 QByteArrayList MainFormFixture::TakeRequests() {
   const QByteArrayList requests = FEmulator.RequestLog();
   FEmulator.ClearLog();

@@ -41,6 +41,10 @@ class MainFormFixture : public testing::Test {
 
   QAction* Action(const char* name) const;
   QTabWidget* SettingsPages() const { return Child<QTabWidget>("Page1PageControl"); }
+  // The pages of a page control (by its name) in the order of the page tree,
+  // whatever tabs are shown: "1100000" where a page has a tab.
+  QString ShownPages(const char* control) const;
+  QString CurrentSheet(const char* control) const { return Child<QTabWidget>(control)->currentWidget()->objectName(); }
   template <typename T>
   T* Child(const char* name) const {
     T* child = FForm->findChild<T*>(QString::fromLatin1(name));

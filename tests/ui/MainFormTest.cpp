@@ -37,12 +37,6 @@ const QByteArrayList kMeasureReads = {"STATUS=??;",       "ALPHAALARM1=??;",   "
                                       "BETAALARM2=??;",   "ALPHAALARM1ON=??;", "ALPHAALARM2ON=??;", "BETAALARM1ON=??;",
                                       "BETAALARM2ON=??;", "SUMALPHA=??;",      "SUMBETA=??;",       "RADON=??;"};
 
-QString VisibleTabs(const QTabWidget* tabs) {
-  QString shown;
-  for (int i = 0; i < tabs->count(); ++i) shown += tabs->isTabVisible(i) ? '1' : '0';
-  return shown;
-}
-
 // A port that opens and then breaks down in a way nobody below the window
 // catches.
 class TBrokenPort : public TSerialPort {
@@ -77,10 +71,10 @@ class MainFormTest : public MainFormFixture {
 TEST_F(MainFormTest, StartsWithoutAnyFileOnDeviceOneWithTheDefaultPages) {
   TMainForm& form = Start();
   EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 1"));
-  EXPECT_EQ(VisibleTabs(MainPages()), QStringLiteral("10000"));
-  EXPECT_EQ(VisibleTabs(SettingsPages()), QStringLiteral("1100000"));
-  EXPECT_EQ(MainPages()->currentIndex(), TMainForm::kSettingsPage);
-  EXPECT_TRUE(SettingsPages()->isTabVisible(SettingsPages()->currentIndex()));
+  EXPECT_EQ(ShownPages("MainPageControl"), QStringLiteral("10000"));
+  EXPECT_EQ(ShownPages("Page1PageControl"), QStringLiteral("1100000"));
+  EXPECT_EQ(CurrentSheet("MainPageControl"), QStringLiteral("SettingsSheet"));
+  EXPECT_EQ(CurrentSheet("Page1PageControl"), QStringLiteral("CommonSheet"));
   EXPECT_FALSE(Action("DispatchButton")->isEnabled());
   EXPECT_TRUE(Action("RequestButton")->isEnabled());
   EXPECT_FALSE(Action("AccessLevelMenuItem")->isEnabled());
@@ -139,9 +133,9 @@ TEST_F(MainFormTest, AccessStringsShowExactlyTheirTabs) {
   TMainForm& form = StartConnected();
   for (const TRow& row : rows) {
     form.ApplyAccessRights(row.Access);
-    EXPECT_EQ(VisibleTabs(MainPages()), QString::fromLatin1(row.Main)) << row.Access;
-    EXPECT_EQ(VisibleTabs(SettingsPages()), QString::fromLatin1(row.Settings)) << row.Access;
-    EXPECT_EQ(VisibleTabs(Child<QTabWidget>("SpectrPageControl")), QString::fromLatin1(row.Spectr)) << row.Access;
+    EXPECT_EQ(ShownPages("MainPageControl"), QString::fromLatin1(row.Main)) << row.Access;
+    EXPECT_EQ(ShownPages("Page1PageControl"), QString::fromLatin1(row.Settings)) << row.Access;
+    EXPECT_EQ(ShownPages("SpectrPageControl"), QString::fromLatin1(row.Spectr)) << row.Access;
   }
   EXPECT_EQ(FEmulator.RequestCount(), 0) << "applying access rights reads nothing";
 }
@@ -150,8 +144,8 @@ TEST_F(MainFormTest, HiddenSelectedPagesGiveWayToTheFirstShownOne) {
   TMainForm& form = StartConnected();
   form.SelectMainPage(TMainForm::kTerminalPage);
   form.ApplyAccessRights("2-2;");
-  EXPECT_EQ(MainPages()->currentIndex(), TMainForm::kSpectrPage);
-  EXPECT_EQ(Child<QTabWidget>("SpectrPageControl")->currentIndex(), TMainForm::kBkSpectrPage);
+  EXPECT_EQ(CurrentSheet("MainPageControl"), QStringLiteral("SpectrSheet"));
+  EXPECT_EQ(CurrentSheet("SpectrPageControl"), QStringLiteral("BkSpectrSheet"));
   EXPECT_TRUE(Action("ToolButton1")->isEnabled()) << "the file commands follow the page now shown";
   EXPECT_TRUE(Action("RequestButton")->isVisible());
 }

@@ -1,6 +1,7 @@
 #include "AccessRights.h"
 #include "DeviceDataFile.h"
 #include "ListBoxLog.h"
+#include "PackingFile.h"
 #include "Win1251.h"
 
 #include <QDir>
@@ -93,6 +94,33 @@ TEST(DeviceDataFile, AFailedSaveIsReportedAndLeavesThePreviousFile) {
   EXPECT_FALSE(DeviceDataFile::Save(dir.filePath(QStringLiteral("folder.dtf")), {1, 2}));
   EXPECT_EQ(DeviceDataFile::Load(path), (TDeviceData{25, 7}));
   EXPECT_EQ(DeviceDataFile::Load(dir.filePath(QStringLiteral("folder.dtf"))), TDeviceData{});
+}
+
+TEST(PackingFile, OnlyAFirstLineOfOneTurnsPackingOn) {
+  QTemporaryDir dir;
+  const QString path = dir.filePath(PackingFile::kFileName);
+  EXPECT_FALSE(PackingFile::Load(path)) << "missing";
+  const struct {
+    QByteArray Content;
+    bool On;
+  } rows[] = {
+      {"1\r\n", true},  {" 1 \n", true},   {"1", true},    {"0\r\n", false},     {"", false},
+      {"2\r\n", false}, {"11\r\n", false}, {"yes", false}, {"\r\n1\r\n", false}, {"1" + QByteArray(2000, ' '), false},
+  };
+  for (const auto& row : rows) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(row.Content);
+    file.close();
+    EXPECT_EQ(PackingFile::Load(path), row.On) << row.Content.left(20).constData();
+  }
+  for (const bool on : {true, false}) {
+    ASSERT_TRUE(PackingFile::Save(path, on));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), on ? QByteArray("1\r\n") : QByteArray("0\r\n"));
+    EXPECT_EQ(PackingFile::Load(path), on);
+  }
 }
 
 TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {

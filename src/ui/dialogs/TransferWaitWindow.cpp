@@ -4,6 +4,8 @@
 #include "WindowPlacement.h"
 #include "ui_TransferWaitWindow.h"
 
+#include <QCloseEvent>
+
 TWaitWindow::TWaitWindow(QWidget* owner)
     : QWidget(owner, kDialogWithoutButtons), FUi(std::make_unique<Ui::TWaitWindow>()), FWaitProgress(nullptr) {
   FUi->setupUi(this);
@@ -18,3 +20,7 @@ void TWaitWindow::ShowWait(const QString& text) { ShowWaitWindow(this, FUi->Mess
 QString TWaitWindow::MessageText() const { return FUi->MessagePanel->text(); }
 
 QProgressBar* TWaitWindow::WaitProgressBar() const { return FUi->WaitProgressBar; }
+
+void TWaitWindow::closeEvent(QCloseEvent* event) {
+  if (isVisible()) event->ignore();
+}

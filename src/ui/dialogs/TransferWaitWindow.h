@@ -31,6 +31,12 @@ class TWaitWindow : public QWidget {
   // The progress bar as the protocol driver moves it.
   TProgressSink* WaitProgress() { return &FWaitProgress; }
 
+ protected:
+  // The window has no close button, but the window system can still ask it
+  // to close (Alt+F4): while it is shown, the exchange it stands for runs
+  // on to its end, and the window with it.
+  void closeEvent(QCloseEvent* event) override;
+
  private:
   std::unique_ptr<Ui::TWaitWindow> FUi;
   TProgressBarSink FWaitProgress;

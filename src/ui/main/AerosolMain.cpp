@@ -12,7 +12,9 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
+#include "PackingFile.h"
 #include "PageColours.h"
+#include "PageTabs.h"
 #include "Passwords.h"
 #include "QEVAbout.h"
 #include "RS232Channel.h"
@@ -58,24 +60,9 @@ QFont LogFont() {
   return QFontDatabase::systemFont(QFontDatabase::FixedFont);
 }
 
-// Shows exactly the tabs given; when the selected tab is hidden, the first
-// one still shown is selected instead.
 template <size_t N>
-void ShowTabs(QTabWidget* tabs, const std::array<bool, N>& shown) {
-  const int selected = tabs->currentIndex();
-  for (int i = 0; i < tabs->count(); ++i) tabs->setTabVisible(i, shown.at(i));
-  if (selected >= 0 && shown.at(selected)) {
-    tabs->setCurrentIndex(selected);
-    return;
-  }
-  for (int i = 0; i < tabs->count(); ++i) {
-    if (shown.at(i)) {
-      tabs->setCurrentIndex(i);
-      return;
-    }
-  }
-  // Nothing shown: the selection stays for when the tabs come back.
-  tabs->setCurrentIndex(selected);
+std::vector<bool> Shown(const std::array<bool, N>& pages) {
+  return std::vector<bool>(pages.begin(), pages.end());
 }
 
 void FillPage(QWidget* page, QWidget* view) {
@@ -93,6 +80,9 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
       FPort(std::move(port)),
       FInputBlocker(std::make_unique<TInputBlocker>(this)) {
   FUi->setupUi(this);
+  FMainTabs = std::make_unique<TPageTabs>(FUi->MainPageControl);
+  FSettingsTabs = std::make_unique<TPageTabs>(FUi->Page1PageControl);
+  FSpectrTabs = std::make_unique<TPageTabs>(FUi->SpectrPageControl);
   setStyleSheet(PageColours::StyleSheet());
   PaintPanels();
   ConnectControls();
@@ -124,6 +114,7 @@ void TMainForm::FormCreate() {
   FWaitWindow2Btn = std::make_unique<TWaitWindow2Btn>(this);
 
   CreateDriver();
+  LoadPackingFile();
 
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
@@ -160,6 +151,7 @@ void TMainForm::ConnectControls() {
   command(FUi->DevNumberMenuItem, kCmdDeviceNumber);
   command(FUi->TestPauseMenuItem, kCmdTestPeriod);
   command(FUi->RS232MenuItem, kCmdSerialSettings);
+  connect(FUi->PackRequestsMenuItem, &QAction::triggered, this, &TMainForm::PackRequestsMenuItemClick);
   command(FUi->AccessLevelMenuItem, kCmdAccessLevel);
   command(FUi->AboutMenuItem, kCmdAbout);
   command(FUi->ExitMenuItem, kCmdExit);
@@ -252,9 +244,13 @@ void TMainForm::ApplyAccessRights(const QByteArray& access) {
   const QSignalBlocker settingsBlocker(FUi->Page1PageControl);
   const QSignalBlocker spectrBlocker(FUi->SpectrPageControl);
   const int mainPage = CurrentMainPage();
-  ShowTabs(FUi->Page1PageControl, rights.SettingsPages);
-  ShowTabs(FUi->SpectrPageControl, rights.SpectrPages);
-  ShowTabs(FUi->MainPageControl, rights.MainPages);
+  const int settingsPage = CurrentSettingsPage();
+  FSettingsTabs->Show(Shown(rights.SettingsPages));
+  FSpectrTabs->Show(Shown(rights.SpectrPages));
+  FMainTabs->Show(Shown(rights.MainPages));
+  // The sub-page that a new level brings on the screen was not read: its
+  // controls show whatever an earlier read left in them.
+  if (CurrentSettingsPage() != settingsPage) ForgetSettingsRead();
   if (CurrentMainPage() != mainPage) MainPageControlChange();
 }
 
@@ -277,21 +273,49 @@ void TMainForm::SaveDeviceDataFile() {
   DeviceDataFile::Save(CurrentDir() + DeviceDataFile::kFileName, {FTestRequestPeriod, FDeviceNumber});
 }
 
-void TMainForm::SelectMainPage(int page) {
+void TMainForm::LoadPackingFile() {
+  const bool on = PackingFile::Load(CurrentDir() + PackingFile::kFileName);
+  // Set by program: the item's click handler, which saves, does not run.
+  FUi->PackRequestsMenuItem->setChecked(on);
+  FDriver->SetPacking(on);
+}
+
+void TMainForm::PackRequestsMenuItemClick() {
+  const bool on = FUi->PackRequestsMenuItem->isChecked();
+  // Turned on again, packing is tried afresh on the installation.
+  FDriver->SetPacking(on);
+  PackingFile::Save(CurrentDir() + PackingFile::kFileName, on);
+}
+
+bool TMainForm::SelectMainPage(int page) {
   const QSignalBlocker blocker(FUi->MainPageControl);
-  FUi->MainPageControl->setCurrentIndex(page);
+  return FMainTabs->Select(page);
 }
 
-void TMainForm::SelectSettingsPage(int page) {
+bool TMainForm::SelectSettingsPage(int page) {
   const QSignalBlocker blocker(FUi->Page1PageControl);
-  FUi->Page1PageControl->setCurrentIndex(page);
+  const int shown = CurrentSettingsPage();
+  if (!FSettingsTabs->Select(page)) return false;
+  if (page != shown) ForgetSettingsRead();
+  return true;
 }
 
-int TMainForm::CurrentMainPage() const { return FUi->MainPageControl->currentIndex(); }
+int TMainForm::CurrentMainPage() const { return FMainTabs->Current(); }
 
-int TMainForm::CurrentSettingsPage() const { return FUi->Page1PageControl->currentIndex(); }
+int TMainForm::CurrentSettingsPage() const { return FSettingsTabs->Current(); }
 
-int TMainForm::CurrentSpectrPage() const { return FUi->SpectrPageControl->currentIndex(); }
+int TMainForm::CurrentSpectrPage() const { return FSpectrTabs->Current(); }
+
+void TMainForm::SettingsPageRead(int page, bool read) {
+  FReadSettingsPage = read ? page : -1;
+  UpdateDispatchButton();
+}
+
+void TMainForm::ForgetSettingsRead() { SettingsPageRead(-1, false); }
+
+void TMainForm::UpdateDispatchButton() {
+  FUi->DispatchButton->setEnabled(!FTestMode && FReadSettingsPage >= 0 && FReadSettingsPage == CurrentSettingsPage());
+}
 
 void TMainForm::MainPageControlChange() {
   repaint();
@@ -299,7 +323,9 @@ void TMainForm::MainPageControlChange() {
   const bool files = page == kSpectrPage || page == kArchivePage;
   for (QAction* action : {FUi->ReadSpectrMenuItem, FUi->SaveSpectrMenuItem, FUi->ToolButton1, FUi->ToolButton2})
     action->setEnabled(files);
-  const bool device = page != kTerminalPage && page != kDumpPage;
+  // Without any page (a level that names no tab) there is nothing to read or
+  // write either.
+  const bool device = page == kSettingsPage || files;
   FUi->RequestButton->setVisible(device);
   FUi->DispatchButton->setVisible(device);
 }

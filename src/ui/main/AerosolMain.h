@@ -30,6 +30,7 @@ class TNGAS;
 class TOPVarList;
 class TOpenProtocolDriver;
 class TOperatorDialogs;
+class TPageTabs;
 class TPasswords;
 class TRS232Channel;
 class TSerialPort;
@@ -50,7 +51,8 @@ class TMainForm : public QMainWindow {
  public:
   enum TBusyState : uint8_t { kIdle = 0, kReading = 1, kWriting = 2 };
 
-  // Positions in the page controls; the access string counts them from 1.
+  // The pages of the page tree, whatever tabs the access level shows; the
+  // access string counts them from 1.
   enum TMainPage : int { kSettingsPage, kSpectrPage, kArchivePage, kTerminalPage, kDumpPage };
   enum TSettingsPage : int { kCommonPage, kMeasurePage, kCounterPage, kPumpPage, kTestPage, kServicePage, kNetPage };
   enum TSpectrPage : int { kMainSpectrPage, kBkSpectrPage };
@@ -111,6 +113,8 @@ class TMainForm : public QMainWindow {
 
   void LoadDeviceDataFile();
   void SaveDeviceDataFile();
+  // qev.pck: the operator's choice of packed requests, handed to the driver.
+  void LoadPackingFile();
 
   void RefreshCommonPage();
   void RefreshMeasurePage();
@@ -140,10 +144,11 @@ class TMainForm : public QMainWindow {
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
-  // run by itself.
-  void SelectMainPage(int page);
-  void SelectSettingsPage(int page);
-  void SelectSpectrPage(int page);
+  // run by itself. A page whose tab is not shown is refused (false) and the
+  // selection stays as it was.
+  bool SelectMainPage(int page);
+  bool SelectSettingsPage(int page);
+  bool SelectSpectrPage(int page);
 
   // The coefficient buttons of the counter page.
   void FromSpectrBtnClick();
@@ -176,6 +181,7 @@ class TMainForm : public QMainWindow {
   void Page1PageControlChange();
   void ToolButton1Click();
   void ToolButton2Click();
+  void PackRequestsMenuItemClick();
   void ClockTimerTimer();
   void TestModeRequestTimerTimer();
   // Status panel 2: when the installation last answered, or that it did not.
@@ -201,7 +207,7 @@ class TMainForm : public QMainWindow {
   void ShowDeviceDateTime(const QByteArray& text);
 
   // The commands of ExecuteCommand.
-  void ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)());
+  void ReadGroupCommand(int page, const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)());
   void ReadCounterCommand();
   void ReadTestCommand();
   void WriteGroupCommand(const QString& caption, bool (TNGAS::*write)(), void (TMainForm::*refresh)());
@@ -231,9 +237,16 @@ class TMainForm : public QMainWindow {
   bool ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*operation)());
   void KeepWindowsPainted();
 
+  // The pages selected, -1 where no tab is shown.
   int CurrentMainPage() const;
   int CurrentSettingsPage() const;
   int CurrentSpectrPage() const;
+  // "Записать в прибор" writes the settings sub-page on the screen only when
+  // its values came with a read: a read records its page (or none when it
+  // failed), any other change of the sub-page shown forgets it.
+  void SettingsPageRead(int page, bool read);
+  void ForgetSettingsRead();
+  void UpdateDispatchButton();
   // The read behind "Прочитать из прибора" on a settings sub-page, if any.
   static std::optional<uint8_t> SettingsPageReadCommand(int page);
   void ShowTexts(const TTextBindings& bindings);
@@ -258,6 +271,9 @@ class TMainForm : public QMainWindow {
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 
+  std::unique_ptr<TPageTabs> FMainTabs;
+  std::unique_ptr<TPageTabs> FSettingsTabs;
+  std::unique_ptr<TPageTabs> FSpectrTabs;
   std::unique_ptr<TListBoxLog> FCommLog;
   std::unique_ptr<TListBoxLog> FDebugLog;
   std::unique_ptr<TComPropertiesDialog> FComPropertiesDialog;
@@ -281,6 +297,8 @@ class TMainForm : public QMainWindow {
   // Refreshes set the controls by program, which fires their change
   // handlers; while one runs, those handlers leave the variables alone.
   int FRefreshing = 0;
+  // The settings sub-page that the last read brought the values of, or -1.
+  int FReadSettingsPage = -1;
   int32_t FTestRequestPeriod = 10;
   int32_t FDeviceNumber = 1;
 

@@ -70,28 +70,30 @@ void TMainForm::ExecuteCommand(uint8_t command) {
         SerialSettingsCommand();
         break;
       case kCmdReadCommon:
-        ReadGroupCommand(QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
+        ReadGroupCommand(kCommonPage, QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
                          &TMainForm::RefreshCommonPage);
         break;
       case kCmdReadMeasure:
-        ReadGroupCommand(QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
+        ReadGroupCommand(kMeasurePage, QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
                          &TMainForm::RefreshMeasurePage);
         break;
       case kCmdReadCounter:
         ReadCounterCommand();
         break;
       case kCmdReadPump:
-        ReadGroupCommand(QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump, &TMainForm::RefreshPumpPage);
+        ReadGroupCommand(kPumpPage, QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump,
+                         &TMainForm::RefreshPumpPage);
         break;
       case kCmdReadTest:
         ReadTestCommand();
         break;
       case kCmdReadService:
-        ReadGroupCommand(QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
+        ReadGroupCommand(kServicePage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
                          &TMainForm::RefreshServicePage);
         break;
       case kCmdReadNet:
-        ReadGroupCommand(QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet, &TMainForm::RefreshNetPage);
+        ReadGroupCommand(kNetPage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet,
+                         &TMainForm::RefreshNetPage);
         break;
       case kCmdWriteCommonAll:
         WriteGroupCommand(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll,
@@ -196,9 +198,11 @@ void TMainForm::RequestButtonClick() {
       if (command != kNoCommand) ExecuteCommand(command);
       break;
     }
-    case kSpectrPage:
-      ExecuteCommand(CurrentSpectrPage() == kMainSpectrPage ? kCmdReadMainSpectr : kCmdReadBkSpectr);
+    case kSpectrPage: {
+      const int spectr = CurrentSpectrPage();
+      if (spectr >= 0) ExecuteCommand(spectr == kMainSpectrPage ? kCmdReadMainSpectr : kCmdReadBkSpectr);
       break;
+    }
     case kArchivePage:
       ExecuteCommand(kCmdReadArchive);
       break;
@@ -208,7 +212,8 @@ void TMainForm::RequestButtonClick() {
 }
 
 void TMainForm::DispatchButtonClick() {
-  if (CurrentMainPage() != kSettingsPage) return;
+  // Only the values of a page read since it came on the screen are written.
+  if (CurrentMainPage() != kSettingsPage || !FUi->DispatchButton->isEnabled()) return;
   const uint8_t command = SettingsPageCommands(CurrentSettingsPage()).Write;
   if (command != kNoCommand) ExecuteCommand(command);
 }
@@ -234,23 +239,26 @@ void TMainForm::KeepWindowsPainted() {
   QCoreApplication::processEvents(FArchiveReadRunning ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
 }
 
-void TMainForm::ReadGroupCommand(const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
+void TMainForm::ReadGroupCommand(int page, const QString& caption, bool (TNGAS::*read)(),
+                                 void (TMainForm::*refresh)()) {
   FBusyState = kReading;
-  FUi->DispatchButton->setEnabled(ExchangeWithWaitWindow(caption, read));
+  SettingsPageRead(page, ExchangeWithWaitWindow(caption, read));
   (this->*refresh)();
   FBusyState = kIdle;
 }
 
 void TMainForm::ReadCounterCommand() {
   FBusyState = kReading;
-  FUi->DispatchButton->setEnabled(
-      ExchangeWithWaitWindow(QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter));
+  const bool read = ExchangeWithWaitWindow(QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter);
   // A counter that is not connected reports its first coefficient as 0.
   if (DeviceValues::IsCounterNotConnected(FNGAS->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {
+    // Its parameters cannot be edited, so there is nothing to write.
+    ForgetSettingsRead();
     FDialogs.Message(TMessageKind::Information, kCounterNotConnected, QMessageBox::Ok);
-    SelectSettingsPage(kCommonPage);
-    Page1PageControlChange();
+    // The common page instead, when the operator may see it.
+    if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
   } else {
+    SettingsPageRead(kCounterPage, read);
     RefreshCounterPage();
   }
   FBusyState = kIdle;

@@ -7,6 +7,7 @@
 #include "CsvTable.h"
 #include "NGAS.h"
 #include "OperatorDialogs.h"
+#include "PageTabs.h"
 #include "RadiationSpectr.h"
 #include "SpectrView.h"
 #include "TextUtils.h"
@@ -69,7 +70,7 @@ void TMainForm::CreateSpectrViews() {
   connect(FUi->ToBkSpectrBtn, &QPushButton::clicked, this, &TMainForm::ToBkSpectrBtnClick);
 }
 
-void TMainForm::SelectSpectrPage(int page) { FUi->SpectrPageControl->setCurrentIndex(page); }
+bool TMainForm::SelectSpectrPage(int page) { return FSpectrTabs->Select(page); }
 
 TSpectrView* TMainForm::CurrentSpectrView() const {
   return CurrentSpectrPage() == kBkSpectrPage ? FBkSpectrView : FMainSpectrView;

@@ -58,7 +58,7 @@ void TMainForm::SwitchTestModeCommand() {
   if (!FTestMode) {
     mode.GetItem(ModeVar::MODE)->Value = "1";
     if (Exchange(&TNGAS::WriteMode) && ModeIs(mode, "1")) {
-      FUi->DispatchButton->setEnabled(false);
+      ForgetSettingsRead();
       FUi->RequestButton->setEnabled(false);
       ExecuteCommand(kCmdReadTest);
       EnableTestModeTimer(true);
@@ -73,14 +73,18 @@ void TMainForm::SwitchTestModeCommand() {
   if (Exchange(&TNGAS::WriteMode) && ModeIs(mode, "0")) {
     FTestMode = false;
     FUi->RequestButton->setEnabled(true);
-    FUi->DispatchButton->setEnabled(true);
+    // "Записать в прибор" comes back with the read of the page shown, not
+    // before: nothing of it has been read since the test mode began.
     RequestButtonClick();
   }
 }
 
 void TMainForm::Page1PageControlChange() {
   repaint();
+  // The page now shown has not been read yet.
+  ForgetSettingsRead();
   const int page = CurrentSettingsPage();
+  if (page < 0) return;
   const auto ask = [this](const QString& question) {
     return FDialogs.Message(TMessageKind::Confirmation, question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
@@ -91,17 +95,15 @@ void TMainForm::Page1PageControlChange() {
       if (FTestMode) return;
       FDialogs.Message(TMessageKind::Error, kTestModeFailed, QMessageBox::Yes);
     }
-    SelectSettingsPage(kCommonPage);
-    Page1PageControlChange();
+    // Only a page the operator may see is selected instead.
+    if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
     return;
   }
   if (FTestMode) {
-    if (ask(kNormalModeQuestion)) {
+    if (ask(kNormalModeQuestion))
       SetTestMode(false);
-    } else {
-      SelectSettingsPage(kTestPage);
+    else if (SelectSettingsPage(kTestPage))
       Page1PageControlChange();
-    }
   }
   const std::optional<uint8_t> read = SettingsPageReadCommand(page);
   if (!FTestMode && read) ExecuteCommand(*read);
