@@ -75,7 +75,6 @@ bool TRadiationSpectr::LoadFile(const QString& fileName) {
   const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileBytes);
   if (!bytes) return false;
   return suffix == "SPC" ? LoadBinary(*bytes) : LoadText(*bytes);
-  return false;
 }
 
 bool TRadiationSpectr::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveBinary()); }
