@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -18,7 +19,8 @@ constexpr int kRecords = 20;
 bool SameAsTheInstallation(const TDeviceArchive& archive, const TArchiveGenerator& source) {
   if (archive.RecordCount() != kRecords) return false;
   for (int r = 0; r < kRecords; ++r) {
-    const TOPVarList& record = *archive.Record(r);
+    const std::unique_ptr<TOPVarList> owned = archive.Record(r);
+    const TOPVarList& record = *owned;
     for (int v = 0; v < record.Count(); ++v) {
       const TOPVarListItem& item = *record.GetItem(v);
       if (item.Value != source.Value(item.Name, r + 1)) return false;

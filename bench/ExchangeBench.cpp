@@ -1,7 +1,8 @@
 // qev-bench: how close an exchange comes to what the line allows, how long
-// the archive view takes to show a large archive, and how fast the archive
-// is read with and without packed requests. Bench names as arguments
-// (exchange, archive-view, archive-read) run those only.
+// the archive view takes to show a large archive, how fast the archive is
+// read with and without packed requests, and what memory and time a large
+// archive file takes to load and show. Bench names as arguments (exchange,
+// archive-view, archive-read, archive-file) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -10,6 +11,7 @@
 // each attempt. Once with the classic end of frame (the line falls silent
 // for the interval time-out) and once with the frame length.
 
+#include "ArchiveFileBench.h"
 #include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
 #include "InstallationEmulator.h"
@@ -81,6 +83,7 @@ const struct {
     {"exchange", MeasureExchange},
     {"archive-view", MeasureArchiveView},
     {"archive-read", MeasureArchiveRead},
+    {"archive-file", MeasureArchiveFile},
 };
 
 }  // namespace

@@ -25,6 +25,7 @@ class TArchiveGenerator {
   TArchiveGenerator(int records, const QDateTime& started, int intervalSeconds, TArchiveSettings settings);
 
   int Records() const { return FRecords; }
+  int IntervalSeconds() const { return FIntervalSeconds; }
   QDateTime RecordTime(int record) const;
 
   static bool IsArchiveVariable(const QByteArray& name);

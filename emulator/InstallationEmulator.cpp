@@ -254,6 +254,12 @@ void TInstallationEmulator::SetBlockSize(int size) {
   FBlockSize = ClampBlockSize(size);
 }
 
+void TInstallationEmulator::SetArchiveRecords(int records) {
+  std::lock_guard lock(FMutex);
+  FArchive = TArchiveGenerator(records, FArchive.RecordTime(FArchive.Records()), FArchive.IntervalSeconds(),
+                               SettingsOf(FVariables));
+}
+
 void TInstallationEmulator::SetPackedAnswers(bool on) {
   std::lock_guard lock(FMutex);
   FPackedAnswers = on;

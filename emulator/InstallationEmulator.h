@@ -89,6 +89,9 @@ class TInstallationEmulator {
   const TEmulatedSpectrum& MainSpectrum() const { return FMainSpectrum; }
   const TEmulatedSpectrum& BackgroundSpectrum() const { return FBackgroundSpectrum; }
   const TArchiveGenerator& Archive() const { return FArchive; }
+  // An archive of that many records, the newest taken when the archive
+  // before it was.
+  void SetArchiveRecords(int records);
 
   // Requests for this device with sound checksums, and their texts, oldest
   // first (the oldest are dropped beyond kMaxLoggedRequests).

@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (!SameList(archive.Columns(), reloaded.Columns())) std::abort();
   if (archive.RecordCount() != reloaded.RecordCount()) std::abort();
   for (int i = 0; i < archive.RecordCount(); ++i)
-    if (!SameList(archive.Record(i), reloaded.Record(i))) std::abort();
+    if (!SameList(archive.Record(i).get(), reloaded.Record(i).get())) std::abort();
   // Captions are written only when there is one per column.
   const bool captionsSaved = archive.Captions()->Count() == archive.Columns()->Count();
   if (captionsSaved && !SameList(archive.Captions(), reloaded.Captions())) std::abort();

@@ -37,14 +37,16 @@ TCsvFormat TCsvFormat::ForLocale(const QLocale& locale) {
 QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format) {
   if (!archive.Columns()) return {};
   QByteArray csv = kByteOrderMark;
-  const auto appendList = [&](const TOPVarList& list, bool names) {
-    QList<QByteArray> fields;
-    for (int i = 0; i < list.Count(); ++i) fields << (names ? list.GetItem(i)->Name : list.GetItem(i)->Value);
-    // Names are never numbers, whatever they look like.
-    AppendRow(csv, fields, names ? TCsvFormat{format.Separator, false} : format);
-  };
-  appendList(*archive.Columns(), true);
-  for (int r = 0; r < archive.RecordCount(); ++r) appendList(*archive.Record(r), false);
+  const TOPVarList& columns = *archive.Columns();
+  QList<QByteArray> fields;
+  for (int i = 0; i < columns.Count(); ++i) fields << columns.GetItem(i)->Name;
+  // Names are never numbers, whatever they look like.
+  AppendRow(csv, fields, TCsvFormat{format.Separator, false});
+  for (int r = 0; r < archive.RecordCount(); ++r) {
+    fields.clear();
+    for (int i = 0; i < archive.ValueCount(r); ++i) fields << archive.Value(r, i);
+    AppendRow(csv, fields, format);
+  }
   return csv;
 }
 

@@ -15,67 +15,98 @@ namespace {
 const QByteArray kLineEnd = "\r\n";
 const QByteArray kFieldGap = "  ";
 
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+QByteArrayView TrimLeft(QByteArrayView text) {
+  qsizetype first = 0;
+  while (first < text.size() && IsBlank(text[first])) ++first;
+  return text.sliced(first);
+}
+
+QByteArrayView Trim(QByteArrayView text) {
+  text = TrimLeft(text);
+  qsizetype last = text.size();
+  while (last > 0 && IsBlank(text[last - 1])) --last;
+  return text.first(last);
+}
+
+QByteArrayView TrimRightSpaces(QByteArrayView text) {
+  while (text.endsWith(' ')) text.chop(1);
+  return text;
+}
+
+// As QByteArray::mid: empty from beyond the end, the rest for a length
+// that is negative or reaches past the end.
+QByteArrayView Mid(QByteArrayView text, qsizetype at, qsizetype length = -1) {
+  if (at >= text.size()) return {};
+  return length < 0 || length > text.size() - at ? text.sliced(at) : text.sliced(at, length);
+}
+
 struct TField {
   qsizetype Offset = 0;
-  QByteArray Text;
+  QByteArrayView Text;
 };
 
 // Splits a header or data row into fields at runs of two or more spaces:
 // each field is the text before the next two spaces, and the next field
 // starts after the blanks that follow them; the last field is trimmed.
-std::vector<TField> SplitFields(const QByteArray& line) {
+std::vector<TField> SplitFields(QByteArrayView line) {
   std::vector<TField> fields;
   qsizetype at = 0;
   while (at < line.size()) {
     const qsizetype gap = line.indexOf(kFieldGap, at);
     if (gap < 0) {
-      const QByteArray rest = line.mid(at);
-      const qsizetype lead = rest.size() - TextUtils::TrimLeft(rest).size();
-      fields.push_back({at + lead, TextUtils::Trim(rest)});
+      const QByteArrayView rest = line.sliced(at);
+      fields.push_back({at + rest.size() - TrimLeft(rest).size(), Trim(rest)});
       break;
     }
-    fields.push_back({at, line.mid(at, gap - at)});
+    fields.push_back({at, line.sliced(at, gap - at)});
     at = gap + kFieldGap.size();
-    while (at < line.size() && static_cast<unsigned char>(line[at]) <= 32) ++at;
+    while (at < line.size() && IsBlank(line[at])) ++at;
   }
   return fields;
 }
 
-QByteArray TrimRightSpaces(QByteArray text) {
-  while (text.endsWith(' ')) text.chop(1);
-  return text;
+// True when SplitFields would find no field or one: no two spaces, or
+// nothing but blanks after the first two.
+bool AtMostOneField(QByteArrayView text) {
+  const qsizetype gap = text.indexOf(kFieldGap);
+  if (gap < 0) return true;
+  qsizetype at = gap + kFieldGap.size();
+  while (at < text.size() && IsBlank(text[at])) ++at;
+  return at >= text.size();
 }
 
 // True when the row was written for these column starts: the two characters
 // before every column the row reaches are spaces (the padding of the field
 // before), and a row that stops short of a column either ends exactly there
 // or holds a single field in the last column it reaches.
-bool LinesUp(const QByteArray& row, const std::vector<qsizetype>& starts) {
+bool LinesUp(QByteArrayView row, const std::vector<qsizetype>& starts) {
   for (size_t i = 1; i < starts.size(); ++i) {
     const qsizetype start = starts[i];
-    if (start >= row.size()) return row.size() == start || SplitFields(row.mid(starts[i - 1])).size() <= 1;
+    if (start >= row.size()) return row.size() == start || AtMostOneField(Mid(row, starts[i - 1]));
     if (row[start - 1] != ' ' || row[start - 2] != ' ') return false;
   }
   return true;
 }
 
-// The values of a data row, one per column. The last column takes the rest
-// of the row, so that fields beyond the columns are kept in it.
-QByteArrayList RowValues(const QByteArray& row, const std::vector<qsizetype>& starts) {
+// Adds the values of a data row, one per column, to the record begun last.
+// The last column takes the rest of the row, so that fields beyond the
+// columns are kept in it.
+void AddRowValues(QByteArrayView row, const std::vector<qsizetype>& starts, TArchiveRecords& records) {
   const size_t columns = starts.size();
-  QByteArrayList values;
   if (LinesUp(row, starts)) {
     for (size_t k = 0; k < columns; ++k) {
       const qsizetype length = k + 1 < columns ? starts[k + 1] - starts[k] : -1;
-      values.append(TrimRightSpaces(row.mid(starts[k], length)));
+      records.AddValue(TrimRightSpaces(Mid(row, starts[k], length)));
     }
-    return values;
+    return;
   }
   const std::vector<TField> fields = SplitFields(row);
-  for (size_t k = 0; k < columns && k < fields.size(); ++k)
-    values.append(k + 1 < columns ? fields[k].Text : TextUtils::Trim(row.mid(fields[k].Offset)));
-  while (static_cast<size_t>(values.size()) < columns) values.append(QByteArray());
-  return values;
+  size_t k = 0;
+  for (; k < columns && k < fields.size(); ++k)
+    records.AddValue(k + 1 < columns ? fields[k].Text : Trim(Mid(row, fields[k].Offset)));
+  for (; k < columns; ++k) records.AddValue({});
 }
 
 // The lines of the file as views into its bytes, split as TextUtils does:
@@ -108,10 +139,11 @@ struct TLayout {
 // True when the lines before the header are the caption lines of its
 // columns: one a column, each starting with its column's name.
 bool CaptionsOf(const std::vector<QByteArrayView>& lines, qsizetype captionLines, qsizetype header) {
-  const std::vector<TField> fields = SplitFields(Line(lines, header));
+  const std::vector<TField> fields = SplitFields(lines[static_cast<size_t>(header)]);
   if (static_cast<qsizetype>(fields.size()) != captionLines) return false;
   for (qsizetype i = 0; i < captionLines; ++i)
-    if (!TextUtils::SameTextAscii(TextUtils::FirstWord(Line(lines, i)), fields[static_cast<size_t>(i)].Text))
+    if (!TextUtils::SameTextAscii(TextUtils::FirstWord(Line(lines, i)),
+                                  fields[static_cast<size_t>(i)].Text.toByteArray()))
       return false;
   return true;
 }
@@ -164,15 +196,34 @@ QByteArray CaptionOf(const QByteArray& line, const TOPVarListItem* column) {
 
 }  // namespace
 
-const TOPVarList* TDeviceArchive::Record(int position) const {
-  return position >= 0 && position < RecordCount() ? FRecords[static_cast<size_t>(position)].get() : nullptr;
+std::unique_ptr<TOPVarList> TDeviceArchive::Record(int position) const {
+  if (position < 0 || position >= RecordCount()) return nullptr;
+  const QByteArrayList& names = FRecords->Names();
+  const QByteArray index = FRecords->Index(position).toByteArray();
+  auto record = std::make_unique<TOPVarList>();
+  record->Reserve(ValueCount(position));
+  for (int k = 0; k < ValueCount(position); ++k) {
+    const TOPVarListItem* column = FColumns ? FColumns->GetItem(k) : nullptr;
+    record->Add(column ? column->Name : names.value(k), index, Value(position, k));
+  }
+  return record;
+}
+
+void TDeviceArchive::AppendRecord(const TOPVarList& record) {
+  TArchiveRecords& records = *FRecords;
+  if (records.Count() == 0) {
+    QByteArrayList names;
+    for (int k = 0; k < record.Count(); ++k) names.append(record.GetItem(k)->Name);
+    records.SetNames(names);
+  }
+  records.BeginRecord(record.Count() > 0 ? QByteArrayView(record.GetItem(0)->Index) : QByteArrayView());
+  for (int k = 0; k < record.Count(); ++k) records.AddValue(record.GetItem(k)->Value);
 }
 
 void TDeviceArchive::CopyTo(std::unique_ptr<TDeviceArchive>& target) const {
   if (target.get() == this) return;
   if (!target) target = std::make_unique<TDeviceArchive>();
-  target->ClearRecords();
-  for (const auto& record : FRecords) target->AppendRecord(*record);
+  target->FRecords = FRecords;
   target->FColumns = FColumns ? FColumns->Clone() : nullptr;
   target->FCaptions = FCaptions ? FCaptions->Clone() : nullptr;
 }
@@ -191,8 +242,8 @@ bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
   auto columns = std::make_unique<TOPVarList>();
   std::vector<qsizetype> starts;
   if (layout.Header >= 0) {
-    for (const TField& field : SplitFields(Line(lines, layout.Header))) {
-      columns->Add(field.Text);
+    for (const TField& field : SplitFields(lines[static_cast<size_t>(layout.Header)])) {
+      columns->Add(field.Text.toByteArray());
       starts.push_back(starts.empty() ? 0 : field.Offset);
     }
   }
@@ -207,58 +258,56 @@ bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
     captions->Add(CaptionOf(Line(lines, i), columns->GetItem(static_cast<int>(i))));
   }
 
-  std::vector<std::unique_ptr<TOPVarList>> records;
-  records.reserve(static_cast<size_t>(rows));
-  // Most columns of an archive hold the same value record after record
-  // (thresholds, flags, the mode); such a value is shared with the record
-  // before instead of being held once per record.
-  QByteArrayList previous(columns->Count());
+  QSharedDataPointer<TArchiveRecords> records(new TArchiveRecords);
+  // The texts of the values take less room than the rows that pad them; the
+  // room not taken is given back.
+  records->Reserve(rows, rows * columns->Count(), bytes.size() + 16);
   for (qsizetype i = layout.Header + 1; layout.Header >= 0 && i < static_cast<qsizetype>(lines.size()); ++i) {
-    QByteArrayList values = RowValues(Line(lines, i), starts);
-    auto record = std::make_unique<TOPVarList>();
-    record->Reserve(columns->Count());
-    for (int k = 0; k < columns->Count(); ++k) {
-      if (values[k] == previous[k]) values[k] = previous[k];
-      record->Add(columns->GetItem(k)->Name, {}, values[k]);
-      previous[k] = values[k];
-    }
-    records.push_back(std::move(record));
+    records->BeginRecord({});
+    AddRowValues(lines[static_cast<size_t>(i)], starts, *records);
   }
+  records->Squeeze();
 
   FColumns = std::move(columns);
   FCaptions = std::move(captions);
-  FRecords = std::move(records);
+  FRecords = records;
   return true;
 }
 
 QByteArray TDeviceArchive::SaveToBytes() const {
-  const TOPVarList* header = FColumns ? FColumns.get() : (FRecords.empty() ? nullptr : FRecords.front().get());
-  const int columnCount = header ? header->Count() : 0;
+  QByteArrayList header;
+  if (FColumns) {
+    for (int i = 0; i < FColumns->Count(); ++i) header.append(FColumns->GetItem(i)->Name);
+  } else if (RecordCount() > 0) {
+    header = FRecords->Names();
+  }
+  const int columnCount = static_cast<int>(header.size());
 
   QByteArray bytes;
   if (FColumns && FCaptions && columnCount > 0 && FCaptions->Count() == columnCount) {
     int nameWidth = 0;
-    for (int i = 0; i < columnCount; ++i) nameWidth = std::max(nameWidth, int(FColumns->GetItem(i)->Name.size()));
+    for (const QByteArray& name : header) nameWidth = std::max(nameWidth, int(name.size()));
     for (int i = 0; i < columnCount; ++i)
-      bytes += TextUtils::PadRight(FColumns->GetItem(i)->Name, nameWidth) + kFieldGap + FCaptions->GetItem(i)->Name +
-               kLineEnd;
+      bytes += TextUtils::PadRight(header[i], nameWidth) + kFieldGap + FCaptions->GetItem(i)->Name + kLineEnd;
     bytes += kLineEnd + kLineEnd;
   }
 
-  std::vector<int> widths(static_cast<size_t>(columnCount), 0);
-  for (int i = 0; i < columnCount; ++i) widths[static_cast<size_t>(i)] = int(header->GetItem(i)->Name.size());
-  for (const auto& record : FRecords) {
-    if (static_cast<size_t>(record->Count()) > widths.size()) widths.resize(static_cast<size_t>(record->Count()), 0);
-    for (int i = 0; i < record->Count(); ++i)
-      widths[static_cast<size_t>(i)] = std::max(widths[static_cast<size_t>(i)], int(record->GetItem(i)->Value.size()));
+  std::vector<qsizetype> widths;
+  for (const QByteArray& name : header) widths.push_back(name.size());
+  for (int r = 0; r < RecordCount(); ++r) {
+    const auto values = static_cast<size_t>(ValueCount(r));
+    if (values > widths.size()) widths.resize(values, 0);
+    for (size_t i = 0; i < values; ++i) widths[i] = std::max(widths[i], ValueView(r, int(i)).size());
   }
 
-  for (int i = 0; i < columnCount; ++i)
-    bytes += TextUtils::PadRight(header->GetItem(i)->Name, widths[static_cast<size_t>(i)] + 2);
+  const auto appendField = [&bytes, &widths](QByteArrayView text, size_t i) {
+    bytes.append(text);
+    bytes.append(widths[i] + 2 - text.size(), ' ');
+  };
+  for (int i = 0; i < columnCount; ++i) appendField(header[i], static_cast<size_t>(i));
   bytes += kLineEnd;
-  for (const auto& record : FRecords) {
-    for (int i = 0; i < record->Count(); ++i)
-      bytes += TextUtils::PadRight(record->GetItem(i)->Value, widths[static_cast<size_t>(i)] + 2);
+  for (int r = 0; r < RecordCount(); ++r) {
+    for (int i = 0; i < ValueCount(r); ++i) appendField(ValueView(r, i), static_cast<size_t>(i));
     bytes += kLineEnd;
   }
   return bytes;

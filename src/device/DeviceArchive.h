@@ -1,18 +1,21 @@
 #pragma once
 
+#include "ArchiveRecords.h"
 #include "OpenProtocolVarList.h"
 
 #include <QByteArray>
+#include <QByteArrayView>
+#include <QSharedDataPointer>
 #include <QString>
 
 #include <cstdint>
 #include <memory>
-#include <vector>
 
 // A table of archive records: the columns (the variables every record
-// holds), one caption per column, and the records, each a variable list
-// whose variables are, position for position, the columns with this
-// record's values.
+// holds), one caption per column, and the records, each the values of the
+// columns' variables, position for position, with the archive index it was
+// read with. The records are held compactly (TArchiveRecords) and shared by
+// copies of the archive until one of them changes.
 //
 // The archive file is column-aligned Windows-1251 text with CR LF line ends:
 //
@@ -44,15 +47,28 @@ class TDeviceArchive {
   void SetColumns(const TOPVarList& columns) { FColumns = columns.Clone(); }
   void SetCaptions(const TOPVarList& captions) { FCaptions = captions.Clone(); }
 
-  int RecordCount() const { return static_cast<int>(FRecords.size()); }
-  // The record at that position (0 for the first appended), or null.
-  const TOPVarList* Record(int position) const;
-  void AppendRecord(const TOPVarList& record) { FRecords.push_back(record.Clone()); }
+  int RecordCount() const { return FRecords->Count(); }
+  // The text of a record's value in a column; empty outside the table.
+  QByteArray Value(int record, int column) const { return FRecords->Value(record, column).toByteArray(); }
+  // The same without a copy, valid while the archive is not changed.
+  QByteArrayView ValueView(int record, int column) const { return FRecords->Value(record, column); }
+  // The number of values the record holds: as many as there are columns for
+  // a record of a file, as many as the appended list held otherwise.
+  int ValueCount(int record) const { return FRecords->ValueCount(record); }
+  // The record at that position (0 for the first appended) as a variable
+  // list of its own, or null: its variables are named after the columns
+  // (beyond them after the first record's variables) and carry the record's
+  // archive index.
+  std::unique_ptr<TOPVarList> Record(int position) const;
+  // Appends the values of the list's variables and the index of its first
+  // one (the index of every variable read for a record).
+  void AppendRecord(const TOPVarList& record);
   // The columns and the captions stay.
-  void ClearRecords() { FRecords.clear(); }
+  void ClearRecords() { FRecords.reset(new TArchiveRecords); }
 
   // Makes the archive in the slot (created when the slot is empty) a copy of
-  // this one: the same columns, captions and records.
+  // this one: the same columns, captions and records, the records shared
+  // until either archive changes them.
   void CopyTo(std::unique_ptr<TDeviceArchive>& target) const;
 
   // False, with the archive unchanged, when the file cannot be read, is not
@@ -81,5 +97,5 @@ class TDeviceArchive {
  private:
   std::unique_ptr<TOPVarList> FColumns;
   std::unique_ptr<TOPVarList> FCaptions;
-  std::vector<std::unique_ptr<TOPVarList>> FRecords;
+  QSharedDataPointer<TArchiveRecords> FRecords{new TArchiveRecords};
 };

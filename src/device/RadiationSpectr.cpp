@@ -22,15 +22,17 @@ struct THeaderKey {
   std::optional<long double> Value;  // none when the text is not a number
 };
 
-// A "KEY=value;" piece of the binary header. The piece, when it is there, is
-// removed from the header so that the next key and the comment are looked
-// for in what remains.
+// A "KEY=value;" piece of the binary header: the value is the text from just
+// after the first key up to the first ";" of the whole header, wherever that
+// is. A ";" before the key leaves no text, which is no number, and nothing
+// to remove; otherwise the piece from the key through that ";" is removed,
+// so that the next key and the comment are looked for in what remains.
 THeaderKey TakeHeaderKey(QByteArray& header, const QByteArray& key) {
   const qsizetype at = header.indexOf(key);
-  if (at < 0) return {};
+  const qsizetype end = header.indexOf(';');
+  if (at < 0 || end < 0) return {};
   const qsizetype valueAt = at + key.size();
-  const qsizetype end = header.indexOf(';', valueAt);
-  if (end < 0) return {};
+  if (end < valueAt) return {true, std::nullopt};
   THeaderKey result{true, TextUtils::ParseDecimal(TextUtils::Trim(header.mid(valueAt, end - valueAt)))};
   header.remove(at, end - at + 1);
   return result;
@@ -73,7 +75,6 @@ bool TRadiationSpectr::LoadFile(const QString& fileName) {
   const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileBytes);
   if (!bytes) return false;
   return suffix == "SPC" ? LoadBinary(*bytes) : LoadText(*bytes);
-  return false;
 }
 
 bool TRadiationSpectr::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveBinary()); }
@@ -102,10 +103,18 @@ bool TRadiationSpectr::LoadText(const QByteArray& bytes) {
   FComment.clear();
   const QByteArray header1 = lines.size() > 0 ? lines[0] : QByteArray();
   const QByteArray header2 = lines.size() > 1 ? lines[1] : QByteArray();
-  QByteArray words = TextUtils::Trim(TextUtils::AsciiUpper(header1) + ' ' + TextUtils::AsciiUpper(header2));
-  while (!words.isEmpty()) {
-    const QByteArray word = TextUtils::FirstWord(words);
-    words = TextUtils::DropFirstWord(words);
+  const QByteArray words = TextUtils::Trim(TextUtils::AsciiUpper(header1) + ' ' + TextUtils::AsciiUpper(header2));
+  // Word by word as the word helpers take them (leading blanks skipped, up
+  // to the next space), walking the text once instead of copying what
+  // remains after every word.
+  qsizetype at = 0;
+  while (at < words.size()) {
+    while (at < words.size() && static_cast<unsigned char>(words[at]) <= 32) ++at;
+    if (at == words.size()) break;
+    qsizetype end = words.indexOf(' ', at);
+    if (end < 0) end = words.size();
+    const QByteArray word = words.mid(at, end - at);
+    at = end + 1;
     if (word.startsWith("ENERGYA=")) {
       if (const auto a = TextUtils::ParseDecimal(word.mid(8))) FA = *a;
     } else if (word.startsWith("ENERGYB=")) {

@@ -23,9 +23,9 @@ QByteArrayList Names(const TOPVarList* list) {
   return names;
 }
 
-QByteArrayList Values(const TOPVarList* list) {
+QByteArrayList Values(const TDeviceArchive& archive, int record) {
   QByteArrayList values;
-  for (int i = 0; list && i < list->Count(); ++i) values.append(list->GetItem(i)->Value);
+  for (int i = 0; i < archive.ValueCount(record); ++i) values.append(archive.Value(record, i));
   return values;
 }
 
@@ -76,9 +76,9 @@ TEST(DeviceArchive, KeepsCopiesOfColumnsCaptionsAndRecords) {
 
   EXPECT_EQ(Names(archive.Columns()), QByteArrayList({"DATETIME", "RADON"}));
   ASSERT_EQ(archive.RecordCount(), 2);
-  EXPECT_EQ(Values(archive.Record(0)), QByteArrayList({"d", "1"}));
+  EXPECT_EQ(Values(archive, 0), QByteArrayList({"d", "1"}));
   EXPECT_EQ(archive.Record(0)->GetItem(0)->Index, "A007");
-  EXPECT_EQ(Values(archive.Record(1)), QByteArrayList({"d", "2"}));
+  EXPECT_EQ(Values(archive, 1), QByteArrayList({"d", "2"}));
   EXPECT_EQ(archive.Record(2), nullptr);
   EXPECT_EQ(archive.Record(-1), nullptr);
 
@@ -108,6 +108,58 @@ TEST(DeviceArchive, CopyToMakesAnIndependentEqualArchive) {
 
   archive.ClearRecords();
   EXPECT_EQ(slot->RecordCount(), 2);
+
+  // The copy holds the same texts until one of the two appends a record.
+  Build(archive, {"A", "B"}, {{"1", "2"}});
+  archive.CopyTo(slot);
+  EXPECT_EQ(slot->ValueView(0, 1).data(), archive.ValueView(0, 1).data());
+  TOPVarList record;
+  slot->AppendRecord(Fill(record, {"A", "B"}, {"5", "6"}));
+  archive.AppendRecord(record);
+  archive.AppendRecord(record);
+  EXPECT_EQ(slot->RecordCount(), 2);
+  EXPECT_EQ(archive.RecordCount(), 3);
+  EXPECT_EQ(Values(*slot, 0), QByteArrayList({"1", "2"}));
+  EXPECT_EQ(Values(archive, 2), QByteArrayList({"5", "6"}));
+}
+
+TEST(DeviceArchive, CellsKeepTheirTextsWhateverTheirLengthAndNeighbours) {
+  // Rows of differing lengths, values repeated from the row before in the
+  // same column and in another one, empty values, and texts long enough to
+  // need more than one byte for their length.
+  const QList<QByteArrayList> rows = {
+      {"1", "x", ""},
+      {"1", "1"},
+      {"", "x", "y", "z"},
+      {QByteArray(200, 'a'), QByteArray(20000, 'b'), "x"},
+      {QByteArray(200, 'a'), QByteArray(20000, 'b'), "x"},
+      {},
+      {"1"},
+  };
+  TDeviceArchive archive;
+  for (const QByteArrayList& row : rows) {
+    TOPVarList record;
+    for (const QByteArray& value : row) record.Add("V", {}, value);
+    archive.AppendRecord(record);
+  }
+  ASSERT_EQ(archive.RecordCount(), rows.size());
+  for (int i = 0; i < rows.size(); ++i) EXPECT_EQ(Values(archive, i), rows[i]) << "record " << i;
+
+  const struct { int record, column; } outside[] = {{-1, 0}, {0, -1}, {1, 2}, {5, 0}, {6, 1}, {int(rows.size()), 0}};
+  for (const auto& cell : outside) EXPECT_EQ(archive.Value(cell.record, cell.column), QByteArray());
+
+  // A whole record is named after the columns, beyond them after the first
+  // record's variables, and carries its archive index.
+  TDeviceArchive read;
+  TOPVarList columns;
+  read.SetColumns(Fill(columns, {"DATETIME"}));
+  TOPVarList record;
+  Fill(record, {"DATETIME", "RADON"}, {"d", "5"});
+  record.GetItem(0)->Index = "A012";
+  read.AppendRecord(record);
+  EXPECT_EQ(Names(read.Record(0).get()), QByteArrayList({"DATETIME", "RADON"}));
+  EXPECT_EQ(read.Record(0)->GetItem(1)->Index, "A012");
+  EXPECT_EQ(read.Record(1), nullptr);
 }
 
 TEST(DeviceArchiveFile, WritesTheDocumentedLayoutByteForByte) {
@@ -129,8 +181,8 @@ TEST(DeviceArchiveFile, WritesTheDocumentedLayoutByteForByte) {
   EXPECT_EQ(Names(loaded.Columns()), QByteArrayList({"DATETIME", "SUMALPHA"}));
   EXPECT_EQ(Names(loaded.Captions()), QByteArrayList({dateCaption, alphaCaption}));
   ASSERT_EQ(loaded.RecordCount(), 1);
-  EXPECT_EQ(Values(loaded.Record(0)), QByteArrayList({"07/03/2005 14.05.09", "12.5"}));
-  EXPECT_EQ(Names(loaded.Record(0)), QByteArrayList({"DATETIME", "SUMALPHA"}));
+  EXPECT_EQ(Values(loaded, 0), QByteArrayList({"07/03/2005 14.05.09", "12.5"}));
+  EXPECT_EQ(Names(loaded.Record(0).get()), QByteArrayList({"DATETIME", "SUMALPHA"}));
 }
 
 TEST(DeviceArchiveFile, HeaderOnlyWithoutRecordsAndNoCaptionsWhenTheyDoNotMatch) {
@@ -163,7 +215,7 @@ TEST(DeviceArchiveFile, RoundTripKeepsEveryValue) {
     EXPECT_EQ(Names(loaded.Columns()), columns);
     EXPECT_EQ(Names(loaded.Captions()), withCaptions ? QByteArrayList({"c1", "c2", "c3", "c4"}) : QByteArrayList());
     ASSERT_EQ(loaded.RecordCount(), rows.size());
-    for (int i = 0; i < rows.size(); ++i) EXPECT_EQ(Values(loaded.Record(i)), rows[i]) << "record " << i;
+    for (int i = 0; i < rows.size(); ++i) EXPECT_EQ(Values(loaded, i), rows[i]) << "record " << i;
     EXPECT_EQ(loaded.SaveToBytes(), archive.SaveToBytes());
   }
 }
@@ -239,7 +291,7 @@ TEST(DeviceArchiveFile, LoadsFilesInTheEarlierLayout) {
     EXPECT_EQ(Names(archive.Columns()), row.columns);
     EXPECT_EQ(Names(archive.Captions()), row.captions);
     ASSERT_EQ(archive.RecordCount(), row.records.size());
-    for (int i = 0; i < row.records.size(); ++i) EXPECT_EQ(Values(archive.Record(i)), row.records[i]) << i;
+    for (int i = 0; i < row.records.size(); ++i) EXPECT_EQ(Values(archive, i), row.records[i]) << i;
   }
 }
 
@@ -247,8 +299,8 @@ TEST(DeviceArchiveFile, FieldsBeyondTheColumnsStayInTheLastColumn) {
   TDeviceArchive archive;
   ASSERT_TRUE(archive.LoadFromBytes("A  B  \r\n1  2  3   4\r\nx y  z  w\r\n"));
   ASSERT_EQ(archive.RecordCount(), 2);
-  EXPECT_EQ(Values(archive.Record(0)), QByteArrayList({"1", "2  3   4"}));
-  EXPECT_EQ(Values(archive.Record(1)), QByteArrayList({"x y", "z  w"}));
+  EXPECT_EQ(Values(archive, 0), QByteArrayList({"1", "2  3   4"}));
+  EXPECT_EQ(Values(archive, 1), QByteArrayList({"x y", "z  w"}));
 
   // A record longer than the columns is written in full and read back into
   // the last column.
@@ -259,7 +311,7 @@ TEST(DeviceArchiveFile, FieldsBeyondTheColumnsStayInTheLastColumn) {
   EXPECT_EQ(longer.SaveToBytes(), "A  \r\n1  2  \r\n");
   TDeviceArchive loaded;
   ASSERT_TRUE(loaded.LoadFromBytes(longer.SaveToBytes()));
-  EXPECT_EQ(Values(loaded.Record(0)), QByteArrayList({"1  2"}));
+  EXPECT_EQ(Values(loaded, 0), QByteArrayList({"1  2"}));
 }
 
 TEST(DeviceArchiveFile, WithoutColumnsTheRecordsNameTheHeader) {
@@ -276,7 +328,7 @@ TEST(DeviceArchiveFile, WithoutColumnsTheRecordsNameTheHeader) {
   TDeviceArchive loaded;
   ASSERT_TRUE(loaded.LoadFromBytes(archive.SaveToBytes()));
   EXPECT_EQ(Names(loaded.Columns()), QByteArrayList({"RADON", "FLOW"}));
-  EXPECT_EQ(Values(loaded.Record(0)), QByteArrayList({"5", "2.5"}));
+  EXPECT_EQ(Values(loaded, 0), QByteArrayList({"5", "2.5"}));
 }
 
 TEST(DeviceArchiveFile, DamagedBytesGiveSomeArchiveWithoutCrashing) {

@@ -189,7 +189,8 @@ TEST_F(NGASEmulatorTest, PackedArchiveReadFallsBackWithoutLosingOrRepeatingAReco
     const TDeviceArchive& archive = FNGAS->Archive();
     ASSERT_EQ(archive.RecordCount(), row.records);
     for (int r = 0; r < row.records; ++r) {
-      const TOPVarList& record = *archive.Record(r);
+      const std::unique_ptr<TOPVarList> owned = archive.Record(r);
+      const TOPVarList& record = *owned;
       ASSERT_EQ(record.Count(), kSingle);
       for (int v = 0; v < kSingle; ++v) {
         const TOPVarListItem& item = *record.GetItem(v);

@@ -94,7 +94,12 @@ TEST(RadiationSpectr, BinaryHeaderKeysAndFallbacks) {
       {"A=2.5; //calibrated", 2.5L, 7.0L, "calibrated"},
       {"A=x; B=3;", 1.0L, 3.0L, "old"},
       {"A=0.5; B=zz; //", 0.5L, 0.0L, ""},
-      {"  B=-1E-7;A=4;//two  words ", 4.0L, -1e-7L, "two  words"},
+      // The value ends at the first ";" of the header: one before the key
+      // leaves A no text, so A is 1, and nothing of the header is removed.
+      {"  B=-1E-7;A=4;//two  words ", 1.0L, -1e-7L, "two  words"},
+      {"B=3; A=2", 1.0L, 3.0L, "old"},
+      {"X;A=2;", 1.0L, 7.0L, "old"},
+      {"A=2; X;B=3; //c", 2.0L, 0.0L, "c"},
       {"no keys at all", 9.0L, 7.0L, "old"},
       {"A=5 //no semicolon", 9.0L, 7.0L, "no semicolon"},
       {"", 9.0L, 7.0L, "old"},
@@ -145,6 +150,9 @@ TEST(RadiationSpectr, TextFileHeaderWordsAndCounts) {
   EXPECT_EQ(spectr.A(), 1.0L);
   EXPECT_EQ(spectr.B(), 0.0L);
   EXPECT_EQ(spectr.Comment(), "SAMPLE ; 2 ; ");
+  // Only a space ends a word; other blanks are skipped before one.
+  ASSERT_TRUE(spectr.LoadText("\tx\t  y\tz\r\n\r\n"));
+  EXPECT_EQ(spectr.Comment(), "X\t ; Y\tZ ; ");
 
   // At most 1024 count lines are taken.
   QByteArray many = "h1\nh2\n";

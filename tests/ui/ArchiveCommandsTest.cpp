@@ -90,11 +90,14 @@ TEST_F(ArchiveCommandsTest, ABrokenOffReadShowsTheRecordsSoFarForSaving) {
   FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0, 1 + 3 * kDefaultVariables});
   ChooseRecords(1, 1, 10);
   form.ExecuteCommand(TMainForm::kCmdReadArchive);
-  ASSERT_EQ(FDialogs.Texts().size(), 2);
+  // One warning tells the failure and that the records read can be saved.
+  ASSERT_EQ(FDialogs.Texts().size(), 1);
   EXPECT_EQ(FDialogs.Asked.at(0).Kind, TMessageKind::Warning);
-  EXPECT_EQ(FDialogs.Asked.at(0).Text, kArchiveReadFailed);
-  EXPECT_EQ(FDialogs.Asked.at(1).Kind, TMessageKind::Information);
-  EXPECT_TRUE(FDialogs.Asked.at(1).Text.contains(QStringLiteral("(3)"))) << FDialogs.Asked.at(1).Text.toStdString();
+  const QStringList lines = FDialogs.Asked.at(0).Text.split(QLatin1Char('\n'));
+  EXPECT_EQ(lines.at(0), kArchiveReadFailed);
+  EXPECT_TRUE(lines.size() == 2 && lines.at(1).contains(QStringLiteral("(3)")) &&
+              lines.at(1).contains(QStringLiteral("сохранить")))
+      << FDialogs.Asked.at(0).Text.toStdString();
   EXPECT_EQ(ShownRows(), 3);
   EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
   AnswerEveryRequest();
@@ -120,8 +123,31 @@ TEST_F(ArchiveCommandsTest, ABrokenOffReadShowsTheRecordsSoFarForSaving) {
 
   form.ArchiveView()->Clear();
   FDialogs.FileNames = {daf};
+  bool waited = false;
+  const QMetaObject::Connection watching =
+      QObject::connect(form.ArchiveView()->ArchiveGrid()->model(), &QAbstractItemModel::modelReset, [&] {
+        waited = waited || (form.WaitWindow()->isVisible() && form.WaitWindow()->MessageText().contains("файла"));
+      });
   form.ExecuteCommand(TMainForm::kCmdReadArchiveFile);
+  QObject::disconnect(watching);
+  EXPECT_TRUE(waited);
+  EXPECT_FALSE(form.WaitWindow()->isVisible());
   EXPECT_EQ(ShownRows(), 3);
+
+  // An installation without records: one box, no dialog, no record request,
+  // and the table keeps what it showed.
+  FEmulator.SetArchiveRecords(0);
+  TakeRequests();
+  FDialogs.Asked.clear();
+  const int dialogsRun = FDialogs.DialogsRun;
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_EQ(FDialogs.DialogsRun, dialogsRun);
+  ASSERT_EQ(FDialogs.Asked.size(), 1u);
+  EXPECT_EQ(FDialogs.Asked.at(0).Kind, TMessageKind::Information);
+  EXPECT_EQ(FDialogs.Asked.at(0).Text, QStringLiteral("Архив прибора пуст."));
+  EXPECT_EQ(Names(TakeRequests()), QStringList{"NUMOFRECORDS"});
+  EXPECT_EQ(ShownRows(), 3);
+  FEmulator.SetArchiveRecords(500);
   ASSERT_TRUE(QDir(FDir.path()).mkdir(QStringLiteral("dir.daf")));
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("dir.daf"))};
   FDialogs.Asked.clear();

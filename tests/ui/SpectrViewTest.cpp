@@ -11,6 +11,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
 #include <QToolButton>
@@ -222,6 +223,56 @@ TEST_F(SpectrViewTest, TheViewKeepsItsOwnCopyAndWrapsTheCommentByCharacter) {
   }
   EXPECT_GT(box->count(), 3);
   EXPECT_EQ(joined, Win1251::ToUnicode(comment));
+
+  // Wrapped once per comment and width: a repaint or a new height keeps the
+  // lines the box holds, a new width wraps them again.
+  const QSignalSpy refilled(box->model(), &QAbstractItemModel::rowsInserted);
+  View.Repaint();
+  View.resize(View.width(), View.height() + 10);
+  EXPECT_EQ(refilled.count(), 0);
+  View.resize(View.width() - 40, View.height());
+  EXPECT_EQ(refilled.count(), 1);
+  EXPECT_GE(metrics.horizontalAdvance(box->item(0)->text() + 'W'), box->width() - 2 * box->frameWidth());
+}
+
+TEST_F(SpectrViewTest, CommentLinesAreThoseOfTheCharacterByCharacterRule) {
+  // The rule as described: a line takes characters while the line and one
+  // "W" are narrower than the box, and at least one.
+  const auto described = [](const QString& text, const QFontMetrics& metrics, int width) {
+    QStringList lines;
+    for (qsizetype at = 0; at < text.size();) {
+      QString line;
+      while (at + line.size() < text.size() && metrics.horizontalAdvance(line + QLatin1Char('W')) < width)
+        line += text[at + line.size()];
+      if (line.isEmpty()) line = text[at];
+      lines << line;
+      at += line.size();
+    }
+    return lines;
+  };
+  const struct {
+    const char* what;
+    QString text;
+    int plotWidth;
+  } rows[] = {
+      {"narrow letters, then wide ones, then narrow again",
+       QString(300, QLatin1Char('i')) + QString(100, QLatin1Char('W')) + QString(300, QLatin1Char('i')), 300},
+      {"Cyrillic words", QStringLiteral("Фон помещения ; проба 7 ; ").repeated(12), 250},
+      {"line breaks and tabs are characters", QStringLiteral("a\r\nb\tc\r\n").repeated(40), 200},
+      {"a box a character or two wide", QStringLiteral("WiWiW"), 1},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    Place(row.plotWidth, 50, 4000);
+    TRadiationSpectr spectr;
+    spectr.SetComment(Win1251::FromUnicode(row.text));
+    View.SetSpectr(spectr);
+    const QListWidget* box = View.Comments();
+    QStringList shown;
+    for (int i = 0; i < box->count(); ++i) shown << box->item(i)->text();
+    ASSERT_LT(box->sizeHintForRow(0) * box->count(), box->height()) << "the box needs no scroll bar";
+    EXPECT_EQ(shown, described(row.text, QFontMetrics(box->font()), box->width() - 2 * box->frameWidth()));
+  }
 }
 
 TEST(EnergyCalibrationForm, EditsTakeBackWhatIsNotAnIntegerAndTheButtonsCopyTheCurrentPoint) {

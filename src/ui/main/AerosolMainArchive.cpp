@@ -25,8 +25,10 @@ using TMessageKind = TOperatorDialogs::TMessageKind;
 const QString kArchiveLoading = QStringLiteral("загрузка архива");
 const QString kArchiveReadFailed = QStringLiteral("Загрузка архива не удалась!");
 const QString kArchiveReadCancelled = QStringLiteral("Загрузка архива прервана. Прочитано записей: %1.");
+const QString kArchiveEmpty = QStringLiteral("Архив прибора пуст.");
 const QString kRecordsBeforeFailure =
     QStringLiteral("Записи, прочитанные до сбоя (%1), показаны в таблице. Их можно сохранить в файле.");
+const QString kArchiveFileLoading = QStringLiteral("чтение архива из файла");
 const QString kArchiveFileReadFailed = QStringLiteral("Чтение архива из файла не удалось!");
 const QString kArchiveFileWriteFailed = QStringLiteral("Запись архива из файла не удалось!");
 
@@ -58,6 +60,12 @@ void TMainForm::ReadArchiveCommand() {
     FArchiveView->Clear();
     return;
   }
+  // Nothing to choose from: the selection dialog and the record requests
+  // would end in an empty table without a word; the table shown stays.
+  if (FNGAS->ArchSize() == 0) {
+    FDialogs.Message(TMessageKind::Information, kArchiveEmpty, QMessageBox::Ok);
+    return;
+  }
   FArchiveParamSelector->SetTotalArchSize(FNGAS->ArchSize());
   if (!FArchiveParamSelector->Execute()) return;
   FNGAS->SetArchSelectVarList(*FArchiveParamSelector->ResultVarList());
@@ -76,13 +84,14 @@ void TMainForm::ReadArchiveCommand() {
     FDialogs.Message(TMessageKind::Information, kArchiveReadCancelled.arg(records), QMessageBox::Ok);
     return;
   }
-  Warning(kArchiveReadFailed);
   if (records == 0) {
+    Warning(kArchiveReadFailed);
     FArchiveView->Clear();
     return;
   }
+  // One box tells both: the read failed, and what it brought is kept.
   ShowReadArchive();
-  FDialogs.Message(TMessageKind::Information, kRecordsBeforeFailure.arg(records), QMessageBox::Ok);
+  Warning(kArchiveReadFailed + QLatin1Char('\n') + kRecordsBeforeFailure.arg(records));
 }
 
 bool TMainForm::ReadArchiveRecords() {
@@ -115,13 +124,22 @@ void TMainForm::ReadArchiveFileCommand() {
   const QString fileName = FDialogs.OpenFileName(kArchiveFilesToOpen);
   if (fileName.isEmpty()) return;
   TDeviceArchive& archive = FNGAS->Archive();
-  if (!archive.LoadFile(fileName)) {
+  bool loaded = false;
+  {
+    // A file of years of records takes a moment to read and to show.
+    const TInputBlocker::TScope closed(*FInputBlocker);
+    FWaitWindow->ShowWait(kArchiveFileLoading);
+    const auto hide = qScopeGuard([this] { FWaitWindow->hide(); });
+    loaded = archive.LoadFile(fileName);
+    if (loaded) {
+      FArchiveView->SetVarLists(archive.Columns(), archive.Captions());
+      FArchiveView->SetArchive(archive);
+    }
+  }
+  if (!loaded) {
     Warning(kArchiveFileReadFailed);
     FArchiveView->Clear();
-    return;
   }
-  FArchiveView->SetVarLists(archive.Columns(), archive.Captions());
-  FArchiveView->SetArchive(archive);
 }
 
 void TMainForm::SaveArchiveFileCommand() {

@@ -32,16 +32,17 @@ class TShapes {
  public:
   explicit TShapes(bool tabular) : FTabular(tabular) {}
 
-  void Add(const QByteArray& text) {
-    const auto [known, added] = FFirstOfShape.try_emplace(Hash(text), &text);
+  // The text must stay where it is until Widest has measured it.
+  void Add(QByteArrayView text) {
+    const auto [known, added] = FFirstOfShape.try_emplace(Hash(text), text);
     // Two shapes with one hash: the newcomer is measured on its own.
-    if (!added && !SameShape(*known->second, text)) FOthers.push_back(&text);
+    if (!added && !SameShape(known->second, text)) FOthers.push_back(text);
   }
 
   int Widest(const QFontMetricsF& font) const {
     int widest = 0;
-    for (const auto& shape : FFirstOfShape) widest = std::max(widest, Width(font, *shape.second));
-    for (const QByteArray* text : FOthers) widest = std::max(widest, Width(font, *text));
+    for (const auto& shape : FFirstOfShape) widest = std::max(widest, Width(font, shape.second));
+    for (const QByteArrayView text : FOthers) widest = std::max(widest, Width(font, text));
     return widest;
   }
 
@@ -49,26 +50,26 @@ class TShapes {
   char Mapped(char c) const { return FTabular && IsDigit(c) ? '0' : c; }
 
   // FNV-1a over the shape.
-  uint64_t Hash(const QByteArray& text) const {
+  uint64_t Hash(QByteArrayView text) const {
     uint64_t hash = 14695981039346656037ULL;
     for (const char c : text) hash = (hash ^ static_cast<unsigned char>(Mapped(c))) * 1099511628211ULL;
     return hash;
   }
 
-  bool SameShape(const QByteArray& a, const QByteArray& b) const {
+  bool SameShape(QByteArrayView a, QByteArrayView b) const {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [this](char x, char y) { return Mapped(x) == Mapped(y); });
   }
 
   // Whole pixels, rounded up: a cell elides a text that lacks a fraction of
   // a pixel.
-  static int Width(const QFontMetricsF& font, const QByteArray& text) {
-    return static_cast<int>(std::ceil(font.horizontalAdvance(Win1251::ToUnicode(text))));
+  static int Width(const QFontMetricsF& font, QByteArrayView text) {
+    return static_cast<int>(std::ceil(font.horizontalAdvance(Win1251::ToUnicode(text.toByteArray()))));
   }
 
   bool FTabular;
-  std::unordered_map<uint64_t, const QByteArray*> FFirstOfShape;
-  std::vector<const QByteArray*> FOthers;
+  std::unordered_map<uint64_t, QByteArrayView> FFirstOfShape;
+  std::vector<QByteArrayView> FOthers;
 };
 
 }  // namespace
@@ -83,9 +84,8 @@ std::vector<int> ArchiveColumnWidths::Fit(const TDeviceArchive& archive, const Q
   std::vector<TShapes> shapes(static_cast<size_t>(count), TShapes(HasTabularDigits(font)));
   for (int c = 0; c < count; ++c) shapes[static_cast<size_t>(c)].Add(columns->GetItem(c)->Name);
   for (int r = 0; r < archive.RecordCount(); ++r) {
-    const TOPVarList* record = archive.Record(r);
-    const int values = std::min(count, record->Count());
-    for (int c = 0; c < values; ++c) shapes[static_cast<size_t>(c)].Add(record->GetItem(c)->Value);
+    const int values = std::min(count, archive.ValueCount(r));
+    for (int c = 0; c < values; ++c) shapes[static_cast<size_t>(c)].Add(archive.ValueView(r, c));
   }
   std::vector<int> widths(static_cast<size_t>(count));
   for (int c = 0; c < count; ++c)

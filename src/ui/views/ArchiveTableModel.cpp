@@ -27,9 +27,7 @@ int TArchiveTableModel::columnCount(const QModelIndex& parent) const {
 
 QVariant TArchiveTableModel::data(const QModelIndex& index, int role) const {
   if (role != Qt::DisplayRole || !FArchive || !index.isValid()) return {};
-  const TOPVarList* record = FArchive->Record(index.row());
-  const TOPVarListItem* item = record ? record->GetItem(index.column()) : nullptr;
-  return item ? Win1251::ToUnicode(item->Value) : QString();
+  return Win1251::ToUnicode(FArchive->Value(index.row(), index.column()));
 }
 
 QVariant TArchiveTableModel::headerData(int section, Qt::Orientation orientation, int role) const {

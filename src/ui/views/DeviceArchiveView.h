@@ -15,9 +15,10 @@ class TOPVarList;
 // the caption of the variable whose column holds the cursor. The current
 // cell follows the mouse without a click and never lands on the header.
 //
-// The view keeps its own copy of what it shows: the archive, the catalogue
-// of variable names with their captions, and the captions of the shown
-// columns gathered from that catalogue.
+// The view keeps its own copy of what it shows: the archive (whose records
+// it shares with the archive handed over until either of them changes), the
+// catalogue of variable names with their captions, and the captions of the
+// shown columns gathered from that catalogue.
 class TDeviceArchiveView : public QFrame {
   Q_OBJECT
 

@@ -132,16 +132,48 @@ int PlaceLabel(QLabel* label, const QString& caption, int left, int top) {
 
 // The comment cut into lines by character: each line takes characters while
 // it leaves room for one more "W", and at least one.
+//
+// A line with one more character is never narrower, so the length of each
+// line is searched for, starting from the length of the line before, instead
+// of measuring the line once per character it takes: a comment of many
+// thousand characters is wrapped at once.
 QStringList WrapByCharacter(const QString& text, const QFontMetrics& metrics, int width) {
   QStringList lines;
+  qsizetype guess = std::max(1, width / std::max(1, metrics.averageCharWidth()));
   qsizetype at = 0;
   while (at < text.size()) {
-    QString line;
-    while (at + line.size() < text.size() && metrics.horizontalAdvance(line + QLatin1Char('W')) < width)
-      line += text[at + line.size()];
-    if (line.isEmpty()) line = text[at];
-    lines << line;
-    at += line.size();
+    const qsizetype remaining = text.size() - at;
+    // True from the first length whose line leaves no room for a "W" on.
+    const auto full = [&](qsizetype length) {
+      return length >= remaining || metrics.horizontalAdvance(text.mid(at, length) + QLatin1Char('W')) >= width;
+    };
+    // Brackets the length between one that is not full (or -1) and one that
+    // is, widening from the guess, then halves the bracket.
+    qsizetype high = std::min(guess, remaining);
+    qsizetype low = high - 1;
+    qsizetype step = 1;
+    if (full(high)) {
+      while (low >= 0 && full(low)) {
+        high = low;
+        step *= 2;
+        low = high - step;
+      }
+      low = std::max<qsizetype>(low, -1);
+    } else {
+      do {
+        low = high;
+        high = std::min(low + step, remaining);
+        step *= 2;
+      } while (!full(high));
+    }
+    while (high - low > 1) {
+      const qsizetype middle = low + (high - low) / 2;
+      (full(middle) ? high : low) = middle;
+    }
+    const qsizetype length = std::max<qsizetype>(high, 1);
+    lines << text.mid(at, length);
+    at += length;
+    guess = length;
   }
   return lines;
 }
@@ -356,20 +388,35 @@ void TSpectrView::ShowCursorInfo() {
 }
 
 void TSpectrView::ShowComments() {
-  FComments->clear();
-  const QString text = Win1251::ToUnicode(FSpectr->Comment());
-  if (text.isEmpty()) return;
-  const QFontMetrics metrics(FComments->font());
   const int client = FComments->width() - 2 * FComments->frameWidth();
-  QStringList lines = WrapByCharacter(text, metrics, client);
-  FComments->addItems(lines);
+  const QStringList& wide = WrappedComment(FWideComment, client);
   // Lines that do not fit the box bring its scroll bar, which takes room
-  // from every line.
-  if (FComments->sizeHintForRow(0) * lines.size() > FComments->height() - 2 * FComments->frameWidth()) {
-    FComments->clear();
-    lines = WrapByCharacter(text, metrics, client - FComments->verticalScrollBar()->sizeHint().width());
-    FComments->addItems(lines);
+  // from every line. A row's height is known once the box holds one.
+  if (FComments->count() == 0) ShowCommentLines(wide);
+  const bool overflows = FComments->count() > 0 &&
+                         FComments->sizeHintForRow(0) * wide.size() > FComments->height() - 2 * FComments->frameWidth();
+  ShowCommentLines(
+      overflows ? WrappedComment(FNarrowComment, client - FComments->verticalScrollBar()->sizeHint().width()) : wide);
+}
+
+const QStringList& TSpectrView::WrappedComment(TWrappedComment& wrapped, int width) {
+  if (FSpectr->Comment() != FWrappedText) {
+    FWrappedText = FSpectr->Comment();
+    FWideComment = {};
+    FNarrowComment = {};
   }
+  if (wrapped.Width != width) {
+    wrapped.Lines = WrapByCharacter(Win1251::ToUnicode(FWrappedText), QFontMetrics(FComments->font()), width);
+    wrapped.Width = width;
+  }
+  return wrapped.Lines;
+}
+
+void TSpectrView::ShowCommentLines(const QStringList& lines) {
+  if (lines == FShownComment) return;
+  FComments->clear();
+  FComments->addItems(lines);
+  FShownComment = lines;
 }
 
 void TSpectrView::SpectrBoxMouseMove(int x) {

@@ -2,6 +2,7 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QStringList>
 
 #include <cstdint>
 #include <memory>
@@ -88,6 +89,15 @@ class TSpectrView : public QFrame {
   void DrawSpectr();
   void ShowCursorInfo();
   void ShowComments();
+  // A comment wrapped for a width of the box.
+  struct TWrappedComment {
+    int Width = -1;
+    QStringList Lines;
+  };
+  // The lines of the comment for that width, wrapped again only when the
+  // comment or the width has changed since.
+  const QStringList& WrappedComment(TWrappedComment& wrapped, int width);
+  void ShowCommentLines(const QStringList& lines);
   void ResetMarkers();
   void SetMarker(int32_t& marker);
   // A = (E2 - E1) / (C2 - C1), B = E1 - C1 * A; false for equal channels.
@@ -112,6 +122,13 @@ class TSpectrView : public QFrame {
   QLabel* FLScaleXTB = nullptr;
   QListWidget* FComments = nullptr;
   QMenu* FPopupMenu = nullptr;
+
+  // The comment as last wrapped, for the whole box and for the box beside
+  // its scroll bar, and the lines the box shows.
+  QByteArray FWrappedText;
+  TWrappedComment FWideComment;
+  TWrappedComment FNarrowComment;
+  QStringList FShownComment;
 
   int FCommentsHeight = 40;
   int FMouseX = 0;
