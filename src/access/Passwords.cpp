@@ -2,11 +2,9 @@
 
 #include "AtomicFile.h"
 #include "PasswordKeyStream.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
 #include "Win1251.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -16,16 +14,6 @@ namespace {
 constexpr qint64 kMaxFileSize = 1 << 20;
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::optional<QByteArray> ReadSmallFile(const QString& fileName) {
-  const QFileInfo info(fileName);
-  if (!info.isFile() || info.size() > kMaxFileSize) return std::nullopt;
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) return std::nullopt;
-  return bytes;
-}
 
 // The lines of a file as a line reader sees them: an empty file still has
 // one empty line. None for more lines than a password file holds, counted
@@ -153,7 +141,7 @@ QByteArray TPasswords::SaveToBytes(const QString& fileName) const {
 }
 
 bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileSize);
   if (!bytes) {
     Clear();
     return false;
@@ -162,7 +150,7 @@ bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
 }
 
 bool TPasswords::LoadPasswordsList(const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileSize);
   if (!bytes) {
     Clear();
     return false;
