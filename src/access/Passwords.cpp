@@ -37,18 +37,9 @@ std::optional<QByteArray> ExactWin1251(const QString& text) {
 
 // A code of the scrambled file: its first two characters as hexadecimal
 // digits; anything shorter or other counts as 0.
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 uint8_t CodeValue(const char* word, qsizetype size) {
   if (size < 2) return 0;
-  const int high = HexDigit(word[0]);
-  const int low = HexDigit(word[1]);
-  return high < 0 || low < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
+  return TextUtils::HexToByte(QByteArray::fromRawData(word, 2)).value_or(0);
 }
 
 // Undoes the scrambling of one line: each blank-separated word is a code.
@@ -128,14 +119,9 @@ QByteArray TPasswords::SaveToBytes(const QString& fileName) const {
   QByteArray bytes;
   TPasswordKeyStream keys(fileName);
   for (int i = 0; i < FPassword->Count(); ++i) {
-    const QByteArray plain = PlainLine(i);
-    QByteArray line;
-    line.reserve(plain.size() * 3);
-    for (const char c : plain) {
-      if (!line.isEmpty()) line += ' ';
-      line += TextUtils::ByteToHex(static_cast<uint8_t>(c) ^ keys.Next());
-    }
-    bytes += line + "\r\n";
+    QByteArray scrambled = PlainLine(i);
+    for (char& c : scrambled) c = static_cast<char>(static_cast<uint8_t>(c) ^ keys.Next());
+    bytes += scrambled.toHex(' ').toUpper() + "\r\n";
   }
   return bytes;
 }

@@ -20,9 +20,8 @@ const QByteArray kAnswerPrefix = "<- ";
 const QByteArray kCharPrefix = " ~ ";
 
 QByteArray HexBytes(const uint8_t* bytes, int count) {
-  QByteArray text;
-  text.reserve(count * 3);
-  for (int i = 0; i < count; ++i) text += TextUtils::ByteToHex(bytes[i]) + ' ';
+  QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), count).toHex(' ').toUpper();
+  if (!text.isEmpty()) text += ' ';
   return text;
 }
 
