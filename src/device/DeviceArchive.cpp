@@ -168,6 +168,12 @@ const TOPVarList* TDeviceArchive::Record(int position) const {
   return position >= 0 && position < RecordCount() ? FRecords[static_cast<size_t>(position)].get() : nullptr;
 }
 
+QByteArray TDeviceArchive::Value(int record, int column) const {
+  const TOPVarList* values = Record(record);
+  const TOPVarListItem* item = values ? values->GetItem(column) : nullptr;
+  return item ? item->Value : QByteArray();
+}
+
 void TDeviceArchive::CopyTo(std::unique_ptr<TDeviceArchive>& target) const {
   if (target.get() == this) return;
   if (!target) target = std::make_unique<TDeviceArchive>();

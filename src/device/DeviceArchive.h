@@ -47,6 +47,8 @@ class TDeviceArchive {
   int RecordCount() const { return static_cast<int>(FRecords.size()); }
   // The record at that position (0 for the first appended), or null.
   const TOPVarList* Record(int position) const;
+  // The value of a record in a column; empty outside the table.
+  QByteArray Value(int record, int column) const;
   void AppendRecord(const TOPVarList& record) { FRecords.push_back(record.Clone()); }
   // The columns and the captions stay.
   void ClearRecords() { FRecords.clear(); }
