@@ -167,10 +167,7 @@ void TMainForm::ConnectControls() {
   connect(FUi->MainPageControl, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
   connect(FUi->Page1PageControl, &QTabWidget::currentChanged, this, &TMainForm::Page1PageControlChange);
 
-  FUi->CommTerminalLB->addAction(FUi->ClearCommTerminalItem);
-  FUi->DebugLineTerminalLB->addAction(FUi->ClearDebugTerminalItem);
-  connect(FUi->ClearCommTerminalItem, &QAction::triggered, FUi->CommTerminalLB, &QListWidget::clear);
-  connect(FUi->ClearDebugTerminalItem, &QAction::triggered, FUi->DebugLineTerminalLB, &QListWidget::clear);
+  ConnectLogMenus();
 
   FClockTimer.setInterval(kClockInterval);
   connect(&FClockTimer, &QTimer::timeout, this, &TMainForm::ClockTimerTimer);

@@ -225,6 +225,9 @@ class TMainForm : public QMainWindow {
   void ShowReadArchive();
   void ReadArchiveFileCommand();
   void SaveArchiveFileCommand();
+  // The context menus of the terminal and dump pages.
+  void ConnectLogMenus();
+  void SaveLogItemClick(const TListBoxLog& log);
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
