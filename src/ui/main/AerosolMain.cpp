@@ -2,6 +2,7 @@
 
 #include "AccessRights.h"
 #include "AerosolMainTexts.h"
+#include "ArchiveChartWindow.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
 #include "DeviceArchiveParamSelector.h"
@@ -78,9 +79,10 @@ void ShowTabs(QTabWidget* tabs, const std::array<bool, N>& shown) {
   tabs->setCurrentIndex(selected);
 }
 
+// The view fills its page above whatever bar the page has under it.
 void FillPage(QWidget* page, QWidget* view) {
   view->setParent(page);
-  page->layout()->addWidget(view);
+  static_cast<QBoxLayout*>(page->layout())->insertWidget(0, view, 1);
 }
 
 }  // namespace
@@ -115,6 +117,7 @@ void TMainForm::FormCreate() {
   SelectMainPage(kSpectrPage);
   CreateSpectrViews();
   FArchiveView = new TDeviceArchiveView(FUi->ArchiveSheet);
+  ConnectArchiveChart();
 
   ArrangeControls();
 
