@@ -1,5 +1,5 @@
-// qev-bench: how close an exchange comes to what the line allows, and how
-// long the archive view takes to show a large archive.
+// qev-bench: how close an exchange comes to what the line allows, how long
+// the archive view takes to show a large archive and the chart to draw it.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -8,6 +8,7 @@
 // each attempt. Once with the classic end of frame (the line falls silent
 // for the interval time-out) and once with the frame length.
 
+#include "ArchiveChartBench.h"
 #include "ArchiveViewBench.h"
 #include "InstallationEmulator.h"
 #include "LogLines.h"
@@ -111,5 +112,6 @@ int main(int argc, char* argv[]) {
     for (auto rule : {TOpenProtocolDriver::TEndOfFrame::Silence, TOpenProtocolDriver::TEndOfFrame::Length})
       ok = Measure(baud, rule) && ok;
   ok = MeasureArchiveView() && ok;
+  ok = MeasureArchiveChart() && ok;
   return ok ? 0 : 1;
 }
