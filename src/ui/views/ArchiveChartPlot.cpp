@@ -180,11 +180,11 @@ double TArchiveChartPlot::MomentAt(int pixel) const {
 TRange TArchiveChartPlot::BandRange(int series) const {
   const auto& all = FData->Series();
   const TArchiveChartData::TSeries& shown = all[static_cast<size_t>(series)];
-  const auto [first, end] = FData->Within(FRange);
+  const std::pair<int, int> inSight = FData->Within(FRange);
   double low = std::numeric_limits<double>::infinity();
   double high = -low;
   const auto take = [&](const std::vector<double>& values) {
-    for (int p = first; p < end; ++p) {
+    for (int p = inSight.first; p < inSight.second; ++p) {
       const double value = values[static_cast<size_t>(FData->Order()[static_cast<size_t>(p)])];
       if (!IsNumber(value) || (FLogarithmic && !(value > 0))) continue;
       low = std::min(low, value);

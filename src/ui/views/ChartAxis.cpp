@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 namespace ChartAxis {
 
@@ -15,13 +16,15 @@ constexpr double kTimeSteps[] = {1,      2,      5,       10,      15,      30, 
                                  172800, 604800, 1209600, 2592000, 7776000, 15552000, 31536000};
 
 // The multiples of step from the first at or after From to the last at or
-// before To; -0 shows as 0.
+// before To; none for a thousand or more.
 std::vector<double> Multiples(const TRange& range, double step) {
   std::vector<double> at;
   if (!(step > 0)) return at;
   const double first = std::ceil(range.From / step - 1e-9);
   const double last = std::floor(range.To / step + 1e-9);
-  for (double i = first; i <= last && at.size() < 1000; ++i) at.push_back(i == 0 ? 0.0 : i * step);
+  if (!(last - first < 1000)) return at;
+  for (auto i = static_cast<int64_t>(first); i <= static_cast<int64_t>(last); ++i)
+    at.push_back(static_cast<double>(i) * step);
   return at;
 }
 
@@ -81,18 +84,21 @@ std::vector<double> ValueTicks(const TRange& range, bool logarithmic, int maxTic
     return ticks;
   }
   if (!(range.From > 0) || !(range.To > range.From)) return {};
-  const double low = std::log10(range.From);
-  const double high = std::log10(range.To);
+  // The exponents of the powers of ten around the range (a double holds
+  // hardly 630 of them).
+  const int low = static_cast<int>(std::floor(std::log10(range.From)));
+  const int high = static_cast<int>(std::ceil(std::log10(range.To)));
   std::vector<double> ticks;
-  const double decades = std::floor(high) - std::ceil(low) + 1;
-  const double every = std::max(1.0, std::ceil(decades / maxTicks));
-  for (double e = std::ceil(low); e <= high; ++e)
-    if (std::fmod(e, every) == 0) ticks.push_back(std::pow(10.0, e));
+  const int every = std::max(1, (high - low + maxTicks - 1) / maxTicks);
+  for (int e = low; e <= high; ++e) {
+    const double value = std::pow(10.0, e);
+    if (e % every == 0 && value >= range.From && value <= range.To) ticks.push_back(value);
+  }
   for (const std::vector<double>& digits :
        {std::vector<double>{1, 2, 5}, std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9}}) {
     if (ticks.size() >= 2) break;
     ticks.clear();
-    for (double e = std::floor(low); e <= std::ceil(high); ++e)
+    for (int e = low; e <= high; ++e)
       for (const double digit : digits) {
         const double value = digit * std::pow(10.0, e);
         if (value >= range.From && value <= range.To) ticks.push_back(value);
