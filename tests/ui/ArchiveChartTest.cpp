@@ -8,6 +8,7 @@
 
 #include <QAccessible>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -267,4 +268,65 @@ TEST_F(ArchiveChartWindowTest, TheMouseZoomsPansAndReadsOutAndTheRecordsInSightA
 
   QTest::mouseDClick(&Plot(), Qt::LeftButton, {}, QPoint(300, 100));
   EXPECT_EQ(Plot().TimeRange(), all);
+}
+
+TEST_F(ArchiveChartWindowTest, KeysDoWhatTheMouseDoes) {
+  const TRange all = Plot().TimeRange();
+  const struct {
+    Qt::Key key;
+    double span;  // of the whole
+    int moved;    // -1 earlier, 0 centred, +1 later
+  } rows[] = {{Qt::Key_Plus, 0.8, 0},    {Qt::Key_Plus, 0.64, 0},  {Qt::Key_Left, 0.64, -1}, {Qt::Key_Right, 0.64, 0},
+              {Qt::Key_Right, 0.64, +1}, {Qt::Key_Minus, 0.8, +1}, {Qt::Key_Home, 1, 0}};
+  const double middle = (all.From + all.To) / 2;
+  for (const auto& row : rows) {
+    QTest::keyClick(&Plot(), row.key);
+    const TRange range = Plot().TimeRange();
+    EXPECT_NEAR(range.Span(), all.Span() * row.span, all.Span() / 1000) << row.key;
+    const double centre = (range.From + range.To) / 2;
+    EXPECT_EQ(centre < middle - 1 ? -1 : centre > middle + 1 ? +1 : 0, row.moved) << row.key;
+  }
+}
+
+TEST(ArchiveChartWindow, GapsBreakTheLineRecordsGoOutInTimeOrderAndWithoutTimesTheyAreCounted) {
+  TScriptedDialogs dialogs;
+  TArchiveChartWindow window(dialogs);
+  window.resize(700, 400);
+  window.show();
+  // Four records, one without a number, the clock set back before the
+  // third one.
+  window.SetArchive(*Archive({"DATETIME", "RADON"}, {{"07/03/2005 14.00.00", "10"},
+                                                     {"07/03/2005 15.00.00", "--"},
+                                                     {"07/03/2005 13.00.00", "30"},
+                                                     {"07/03/2005 16.00.00", "20"}}),
+                    {});
+  TArchiveChartPlot& plot = *window.ChartPlot();
+  const QRgb radon = plot.Colour(0).rgb();
+  const auto drawn = [&plot, radon](double from, double to) {
+    int count = 0;
+    for (int x = static_cast<int>(plot.PixelOf(from)) + 3; x < static_cast<int>(plot.PixelOf(to)) - 3; ++x)
+      for (int y = 0; y < plot.Image().height(); ++y) count += plot.Image().pixel(x, y) == radon;
+    return count;
+  };
+  const double x0 = window.Data().X(0);
+  EXPECT_GT(drawn(window.Data().X(2), x0), 0) << "13:00 to 14:00 is joined";
+  EXPECT_EQ(drawn(x0, window.Data().X(3)), 0) << "no number at 15:00: no line from 14:00 to 16:00";
+
+  QTemporaryDir dir;
+  dialogs.FileNames = {dir.filePath(QStringLiteral("r.csv"))};
+  window.SaveRecordsButton()->click();
+  QFile file(dir.filePath(QStringLiteral("r.csv")));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QList<QByteArray> rows = file.readAll().split('\n');
+  ASSERT_EQ(rows.size(), 6);
+  EXPECT_TRUE(rows[1].startsWith("2005-03-07 13:00:00"));
+  EXPECT_TRUE(rows[3].startsWith("2005-03-07 15:00:00"));
+
+  window.SetArchive(*Archive({"RADON"}, {{"1"}, {"2"}, {"4"}}), {});
+  EXPECT_EQ(window.NoticeLabel()->text(),
+            QStringLiteral("Ни у одной записи нет верного времени: записи размещены по порядку номеров."));
+  window.ChartPlot()->PointAt(static_cast<int>(window.ChartPlot()->PixelOf(2)));
+  EXPECT_EQ(window.RecordReadOut()->text(), QStringLiteral("3"));
+  EXPECT_EQ(window.TimeReadOut()->text(), QStringLiteral("нет верного времени"));
+  EXPECT_EQ(window.ValueReadOut(0)->text(), QStringLiteral("4"));
 }

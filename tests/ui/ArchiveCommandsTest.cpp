@@ -206,4 +206,19 @@ TEST_F(ArchiveCommandsTest, GraphOpensTheChartOfTheTableWhichFollowsItAndIsDeafD
   form.ExecuteCommand(TMainForm::kCmdReadArchive);
   EXPECT_FALSE(chartButton->isEnabled());
   EXPECT_EQ(chart->Data().RecordCount(), 0);
+  // An archive file as well.
+  const auto loaded = std::make_unique<TDeviceArchive>();
+  TOPVarList columns;
+  columns.Add("RADON");
+  loaded->SetColumns(columns);
+  for (const char* value : {"1.5", "2.5"}) {
+    TOPVarList record;
+    record.Add("RADON", {}, value);
+    loaded->AppendRecord(record);
+  }
+  ASSERT_TRUE(loaded->SaveFile(FDir.filePath(QStringLiteral("two.daf"))));
+  FDialogs.FileNames = {FDir.filePath(QStringLiteral("two.daf"))};
+  form.ExecuteCommand(TMainForm::kCmdReadArchiveFile);
+  EXPECT_TRUE(chartButton->isEnabled());
+  EXPECT_EQ(chart->Data().RecordCount(), 2);
 }

@@ -196,6 +196,11 @@ TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheN
   EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 1010\n"
                                           "Площадь фонового спектра между маркерами = 303\n"
                                           "Чистая площадь (основной минус фоновый) = 707"));
+  // Two channels a column: main 20 at 88 pixels, background 6 at 56, in
+  // the marked region as well, where the main line turns red.
+  View.ScaleXTB()->setValue(2);
+  EXPECT_EQ(Pixel(75, 200 - 88 - 1), kRed);
+  EXPECT_EQ(Pixel(75, 200 - 56 - 1), light);
   // The background view tells its own area only.
   background.SpectrBoxMouseMove(100);
   background.OnPopupMenu1ClickSetMarker1();
