@@ -330,3 +330,70 @@ TEST(ArchiveChartWindow, GapsBreakTheLineRecordsGoOutInTimeOrderAndWithoutTimesT
   EXPECT_EQ(window.TimeReadOut()->text(), QStringLiteral("нет верного времени"));
   EXPECT_EQ(window.ValueReadOut(0)->text(), QStringLiteral("4"));
 }
+
+TEST_F(ArchiveChartWindowTest, EveryControlAndReadOutIsReachableUnderTheNameItShows) {
+  Plot().PointAt(300);
+  const auto name = [](QWidget* widget) {
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+  };
+  const std::pair<QWidget*, QString> rows[] = {
+      {Window.LogScaleBox(), QStringLiteral("Логарифмическая шкала")},
+      {Window.ShowAllButton(), QStringLiteral("Показать все")},
+      {Window.SavePictureButton(), QStringLiteral("Сохранить рисунок...")},
+      {Window.SaveRecordsButton(), QStringLiteral("Сохранить записи...")},
+      {Window.ChartPlot(), QStringLiteral("График")},
+      {Window.LegendEntry(Alpha), QStringLiteral("SUMALPHA")},
+      {Window.RecordReadOut(), Window.RecordReadOut()->text()},
+      {Window.TimeReadOut(), Window.TimeReadOut()->text()},
+      {Window.ValueReadOut(Alpha), Window.ValueReadOut(Alpha)->text()},
+  };
+  for (const auto& [widget, shown] : rows) EXPECT_EQ(name(widget), shown) << widget->objectName().toStdString();
+  EXPECT_FALSE(Window.TimeReadOut()->text().isEmpty());
+  EXPECT_EQ(QAccessible::queryAccessibleInterface(Window.ValueReadOut(Alpha))->text(QAccessible::Description),
+            QStringLiteral("SUMALPHA"));
+}
+
+TEST(ArchiveChartWindow, ASpikeInTenThousandRecordsShowsAChangedLevelStepsAndChoicesStay) {
+  TScriptedDialogs dialogs;
+  TArchiveChartWindow window(dialogs);
+  window.resize(800, 500);
+  window.show();
+  // Radon flat but for one record; the first alpha level raised halfway.
+  std::vector<QByteArrayList> rows;
+  for (int n = 0; n < 10000; ++n)
+    rows.push_back({QDateTime(QDate(2005, 3, 7), QTime(0, 0), Qt::UTC)
+                        .addSecs(60 * n)
+                        .toString(QStringLiteral("dd/MM/yyyy HH.mm.ss"))
+                        .toLatin1(),
+                    n == 6789 ? "100" : "10", "10", n < 5000 ? "50" : "80"});
+  const auto archive = Archive({"DATETIME", "RADON", "SUMALPHA", "ALPHAALARM1"}, rows);
+  window.SetArchive(*archive, {});
+  const TArchiveChartPlot& plot = *window.ChartPlot();
+  const QImage& image = plot.Image();
+  window.LegendEntry(SeriesNamed(window.Data(), "SUMALPHA"))->click();
+  const QRgb radon = plot.Colour(SeriesNamed(window.Data(), "RADON")).rgb();
+  bool spike = false;
+  for (int y = 0; y < image.height() / 4; ++y)
+    for (int x = 0; x < image.width(); ++x) spike = spike || image.pixel(x, y) == radon;
+  EXPECT_TRUE(spike) << "the one record of 100 among 10 reaches the top of the band";
+
+  window.LegendEntry(SeriesNamed(window.Data(), "RADON"))->click();
+  window.LegendEntry(SeriesNamed(window.Data(), "SUMALPHA"))->click();
+  const auto levelRow = [&image](int from, int to) {
+    int best = -1, most = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      int count = 0;
+      for (int x = from; x < to; ++x) count += image.pixel(x, y) == TArchiveChartPlot::kLevel1Colour.rgb();
+      if (count > most) std::tie(best, most) = std::pair{y, count};
+    }
+    return best;
+  };
+  const int before = levelRow(100, 300);
+  const int after = levelRow(500, 700);
+  EXPECT_GT(before, after + 50) << "80 stands higher than 50";
+
+  // The operator's choice holds for the next archive.
+  window.SetArchive(*archive, {});
+  EXPECT_FALSE(window.LegendEntry(SeriesNamed(window.Data(), "RADON"))->isChecked());
+  EXPECT_TRUE(window.LegendEntry(SeriesNamed(window.Data(), "SUMALPHA"))->isChecked());
+}
