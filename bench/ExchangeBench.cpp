@@ -1,8 +1,9 @@
 // qev-bench: how close an exchange comes to what the line allows, how long
-// the archive view takes to show a large archive, how fast the archive is
-// read with and without packed requests, and what memory and time a large
-// archive file takes to load and show. Bench names as arguments (exchange,
-// archive-view, archive-read, archive-file) run those only.
+// the archive view takes to show a large archive and the chart to draw it,
+// how fast the archive is read with and without packed requests, and what
+// memory and time a large archive file takes to load and show. Bench names
+// as arguments (exchange, archive-view, archive-chart, archive-read,
+// archive-file) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -11,6 +12,7 @@
 // each attempt. Once with the classic end of frame (the line falls silent
 // for the interval time-out) and once with the frame length.
 
+#include "ArchiveChartBench.h"
 #include "ArchiveFileBench.h"
 #include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
@@ -82,6 +84,7 @@ const struct {
 } kBenches[] = {
     {"exchange", MeasureExchange},
     {"archive-view", MeasureArchiveView},
+    {"archive-chart", MeasureArchiveChart},
     {"archive-read", MeasureArchiveRead},
     {"archive-file", MeasureArchiveFile},
 };

@@ -1,22 +1,42 @@
 #include "CsvTable.h"
 
 #include "DeviceArchive.h"
+#include "DeviceValues.h"
 #include "RadiationSpectr.h"
 #include "TextUtils.h"
 #include "Win1251.h"
 
+#include <QDateTime>
 #include <QLocale>
+
+#include <vector>
 
 namespace {
 
 const QByteArray kByteOrderMark = "\xEF\xBB\xBF";
 
+// A spreadsheet asked to split at several separators (a first import in
+// Russian ticks Tab, comma and semicolon) splits an unquoted field at any of
+// them, whichever one the table was written with; so every field that holds
+// one of them, a quote or a line break is quoted.
+bool NeedsQuotes(const QByteArray& text, char separator) {
+  for (const char c : text)
+    if (c == separator || c == ',' || c == ';' || c == '\t' || c == '"' || c == '\r' || c == '\n') return true;
+  return false;
+}
+
 QByteArray Field(const QByteArray& value, const TCsvFormat& format) {
   QByteArray text = Win1251::ToUnicode(value).toUtf8();
   if (format.DecimalComma && TextUtils::ParseDecimal(text, '.')) text.replace('.', ',');
-  if (text.contains(format.Separator) || text.contains('"') || text.contains('\r') || text.contains('\n'))
-    text = '"' + text.replace("\"", "\"\"") + '"';
+  if (NeedsQuotes(text, format.Separator)) text = '"' + text.replace("\"", "\"\"") + '"';
   return text;
+}
+
+// A valid DATETIME in ISO 8601, which spreadsheets take for a date and time
+// in every language; anything else as the installation sent it.
+QByteArray CsvDateTime(const QByteArray& value) {
+  const std::optional<QDateTime> moment = DeviceValues::DeviceMoment(value);
+  return moment ? moment->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() : value;
 }
 
 void AppendRow(QByteArray& csv, const QList<QByteArray>& fields, const TCsvFormat& format) {
@@ -35,16 +55,24 @@ TCsvFormat TCsvFormat::ForLocale(const QLocale& locale) {
 }
 
 QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format) {
-  if (!archive.Columns()) return {};
+  const TOPVarList* columns = archive.Columns();
+  if (!columns) return {};
   QByteArray csv = kByteOrderMark;
-  const TOPVarList& columns = *archive.Columns();
   QList<QByteArray> fields;
-  for (int i = 0; i < columns.Count(); ++i) fields << columns.GetItem(i)->Name;
+  std::vector<bool> dateTimes;
+  for (int c = 0; c < columns->Count(); ++c) {
+    fields << columns->GetItem(c)->Name;
+    dateTimes.push_back(TextUtils::SameTextAscii(columns->GetItem(c)->Name, "DATETIME"));
+  }
   // Names are never numbers, whatever they look like.
   AppendRow(csv, fields, TCsvFormat{format.Separator, false});
   for (int r = 0; r < archive.RecordCount(); ++r) {
     fields.clear();
-    for (int i = 0; i < archive.ValueCount(r); ++i) fields << archive.Value(r, i);
+    for (int c = 0; c < archive.ValueCount(r); ++c) {
+      const QByteArray value = archive.Value(r, c);
+      const bool dateTime = c < columns->Count() && dateTimes[static_cast<size_t>(c)];
+      fields << (dateTime ? CsvDateTime(value) : value);
+    }
     AppendRow(csv, fields, format);
   }
   return csv;

@@ -20,11 +20,16 @@ struct TCsvFormat {
 };
 
 // Tables as CSV for spreadsheets (RFC 4180): a header row, one row per
-// record, fields quoted when they hold the separator, a quote or a line
-// break, lines ended by CR LF, UTF-8 behind a byte-order mark (without it a
-// spreadsheet on Windows takes the text for the ANSI code page).
+// record, lines ended by CR LF, UTF-8 behind a byte-order mark (without it a
+// spreadsheet on Windows takes the text for the ANSI code page). A field is
+// quoted when it holds the separator, a comma, a semicolon, a tab, a quote
+// or a line break, so that a spreadsheet splitting at any of them keeps it
+// whole.
 //
-// An archive: the column names, then the records. Empty without columns.
+// An archive: the column names, then the records, one field per column.
+// DATETIME goes out as "yyyy-MM-dd HH:mm:ss", which spreadsheets read as a
+// date in every language; a value that is no valid time goes out as it is.
+// Empty without columns.
 QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format);
 // A spectrum: channel, energy (A × channel + B) and count for each of the
 // 1024 channels.

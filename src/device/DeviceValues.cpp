@@ -46,6 +46,12 @@ TDeviceDateTime ParseDeviceDateTime(const QByteArray& text) {
   return result;
 }
 
+std::optional<QDateTime> DeviceMoment(const QByteArray& text) {
+  const TDeviceDateTime parsed = ParseDeviceDateTime(text);
+  if (!parsed.Date || !parsed.Time) return std::nullopt;
+  return QDateTime(*parsed.Date, *parsed.Time, Qt::UTC);
+}
+
 QByteArray FormatDeviceDate(const QDate& date) {
   return TwoDigits(date.day()) + '/' + TwoDigits(date.month()) + '/' +
          QByteArray::number(date.year()).rightJustified(4, '0');

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QDateTime>
 #include <QTime>
 
 #include <optional>
@@ -23,6 +24,12 @@ struct TDeviceDateTime {
 // minute and second at 1-2, 4-5 and 7-8 of the time word; the separators
 // between them are not looked at.
 TDeviceDateTime ParseDeviceDateTime(const QByteArray& text);
+
+// The moment a DATETIME text names, when both its date and its time are
+// valid. The installation's clock knows no time zone and no summer time, so
+// the moment is held in UTC: an hour that a local clock change skips or
+// repeats keeps its place between its neighbours.
+std::optional<QDateTime> DeviceMoment(const QByteArray& text);
 
 // DD/MM/YYYY HH.MM.SS, as the installation's clock is set.
 QByteArray FormatDeviceDate(const QDate& date);

@@ -13,22 +13,35 @@ QByteArray Utf8(const char* text) { return "\xEF\xBB\xBF" + QByteArray(text); }
 
 }  // namespace
 
-TEST(CsvTable, ArchiveQuotesWhatNeedsItAndFollowsTheDecimalMark) {
+TEST(CsvTable, ArchiveQuotesWhatAnySeparatorWouldSplitAndWritesTimesInIsoForm) {
   TDeviceArchive archive;
   TOPVarList columns;
   for (const char* name : {"DATETIME", "SUMALPHA", "SERIALN"}) columns.Add(name);
   archive.SetColumns(columns);
-  TOPVarList record;
-  record.Add("DATETIME", "A001", "07/03/2005 14.05.09");
-  record.Add("SUMALPHA", "A001", "12.5");
-  record.Add("SERIALN", "A001", Win1251::FromUnicode(QString::fromUtf8("КЕВ \"7\", 2")));
-  archive.AppendRecord(record);
+  const auto add = [&archive](const char* time, const char* alpha, const QString& serial) {
+    TOPVarList record;
+    record.Add("DATETIME", "A001", time);
+    record.Add("SUMALPHA", "A001", alpha);
+    record.Add("SERIALN", "A001", Win1251::FromUnicode(serial));
+    archive.AppendRecord(record);
+  };
+  add("07/03/2005 14.05.09", "12.5", QString::fromUtf8("КЕВ \"7\", 2"));
+  add("31/02/2005 14.05.09", "0.03", QStringLiteral("a;b"));  // no such day: as it is
+  add("07/03/2005 25.00.00", "-1", QStringLiteral("a\tb"));   // no such hour
+  add("", "8", QStringLiteral("line\nbreak"));
 
-  EXPECT_EQ(ArchiveToCsv(archive, {',', false}),
-            Utf8("DATETIME,SUMALPHA,SERIALN\r\n07/03/2005 14.05.09,12.5,\"КЕВ \"\"7\"\", 2\"\r\n"));
-  // For comma-decimal spreadsheets only plain numbers change.
-  EXPECT_EQ(ArchiveToCsv(archive, {';', true}),
-            Utf8("DATETIME;SUMALPHA;SERIALN\r\n07/03/2005 14.05.09;12,5;\"КЕВ \"\"7\"\", 2\"\r\n"));
+  // A spreadsheet that splits at Tab, comma and semicolon at once keeps
+  // every quoted field whole, "8,52" and "0,03" included.
+  EXPECT_EQ(ArchiveToCsv(archive, {',', false}), Utf8("DATETIME,SUMALPHA,SERIALN\r\n"
+                                                      "2005-03-07 14:05:09,12.5,\"КЕВ \"\"7\"\", 2\"\r\n"
+                                                      "31/02/2005 14.05.09,0.03,\"a;b\"\r\n"
+                                                      "07/03/2005 25.00.00,-1,\"a\tb\"\r\n"
+                                                      ",8,\"line\nbreak\"\r\n"));
+  EXPECT_EQ(ArchiveToCsv(archive, {';', true}), Utf8("DATETIME;SUMALPHA;SERIALN\r\n"
+                                                     "2005-03-07 14:05:09;\"12,5\";\"КЕВ \"\"7\"\", 2\"\r\n"
+                                                     "31/02/2005 14.05.09;\"0,03\";\"a;b\"\r\n"
+                                                     "07/03/2005 25.00.00;-1;\"a\tb\"\r\n"
+                                                     ";8;\"line\nbreak\"\r\n"));
   EXPECT_EQ(ArchiveToCsv(TDeviceArchive(), {',', false}), QByteArray());
 }
 
@@ -41,10 +54,10 @@ TEST(CsvTable, SpectrRowsCarryChannelEnergyAndCountInTheLocalesForm) {
   const QByteArray russian = SpectrToCsv(spectr, TCsvFormat::ForLocale(QLocale(QLocale::Russian, QLocale::Russia)));
   const QList<QByteArray> lines = russian.split('\n');
   ASSERT_EQ(lines.size(), 1 + 1024 + 1);
-  EXPECT_EQ(lines[0], Utf8("Канал;Энергия, кэВ;Отсчеты\r"));
+  EXPECT_EQ(lines[0], Utf8("Канал;\"Энергия, кэВ\";Отсчеты\r"));
   EXPECT_EQ(lines[1], "0;-1;0\r");
-  EXPECT_EQ(lines[2], "1;1,5;70\r");
-  EXPECT_EQ(lines[1024], "1023;2556,5;-5\r");
+  EXPECT_EQ(lines[2], "1;\"1,5\";70\r");
+  EXPECT_EQ(lines[1024], "1023;\"2556,5\";-5\r");
 
   const QByteArray english =
       SpectrToCsv(spectr, TCsvFormat::ForLocale(QLocale(QLocale::English, QLocale::UnitedStates)));

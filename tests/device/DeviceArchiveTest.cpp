@@ -81,6 +81,9 @@ TEST(DeviceArchive, KeepsCopiesOfColumnsCaptionsAndRecords) {
   EXPECT_EQ(Values(archive, 1), QByteArrayList({"d", "2"}));
   EXPECT_EQ(archive.Record(2), nullptr);
   EXPECT_EQ(archive.Record(-1), nullptr);
+  EXPECT_EQ(archive.Value(1, 1), "2");
+  for (const auto& [record, column] : {std::pair{2, 0}, std::pair{-1, 0}, std::pair{0, 2}, std::pair{0, -1}})
+    EXPECT_EQ(archive.Value(record, column), QByteArray()) << record << ' ' << column;
 
   archive.ClearRecords();
   EXPECT_EQ(archive.RecordCount(), 0);

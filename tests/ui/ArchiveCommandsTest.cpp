@@ -1,3 +1,5 @@
+#include "ArchiveChartData.h"
+#include "ArchiveChartWindow.h"
 #include "DeviceArchive.h"
 #include "DeviceArchiveParamSelector.h"
 #include "DeviceArchiveView.h"
@@ -8,6 +10,7 @@
 #include "TransferWaitWindow2.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
@@ -237,4 +240,53 @@ TEST_F(ArchiveCommandsTest, PackRequestsItemIsRememberedAndPacksTheArchiveRead) 
   // Kept for the next start.
   EXPECT_TRUE(Start().Driver()->Packing());
   EXPECT_TRUE(Action("PackRequestsMenuItem")->isChecked());
+}
+
+TEST_F(ArchiveCommandsTest, GraphOpensTheChartOfTheTableWhichFollowsItAndIsDeafDuringARead) {
+  TMainForm& form = StartConnected();
+  auto* chartButton = Child<QPushButton>("ChartButton");
+  EXPECT_FALSE(chartButton->isEnabled());
+  ChooseRecords(1, 1, 5);
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  ASSERT_TRUE(chartButton->isEnabled());
+  QTest::mouseClick(chartButton, Qt::LeftButton);
+  TArchiveChartWindow* chart = form.ArchiveChartWindow();
+  ASSERT_NE(chart, nullptr);
+  EXPECT_TRUE(chart->isVisible());
+  EXPECT_FALSE(chart->isModal());
+  EXPECT_EQ(chart->windowTitle(), QStringLiteral("График архива"));
+  EXPECT_EQ(chart->Data().RecordCount(), 5);
+  EXPECT_EQ(chart->LegendEntry(0)->toolTip(), form.ArchiveView()->ColumnCaption(1));
+
+  // A press on the chart while records are read would open a file dialog
+  // inside the read: it is dropped like one on the main window.
+  FDialogs.FileNames = {FDir.filePath(QStringLiteral("chart.png"))};
+  const QMetaObject::Connection pressing =
+      QObject::connect(form.WaitWindow2Btn()->GlobalWaitProgressBar(), &QProgressBar::valueChanged,
+                       [chart] { QTest::mouseClick(chart->SavePictureButton(), Qt::LeftButton); });
+  ChooseRecords(1, 1, 3);
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  QObject::disconnect(pressing);
+  EXPECT_EQ(FDialogs.FileNames.size(), 1u);
+  EXPECT_EQ(chart->Data().RecordCount(), 3) << "the open chart shows the new table";
+
+  FailEveryRequest();
+  form.ExecuteCommand(TMainForm::kCmdReadArchive);
+  EXPECT_FALSE(chartButton->isEnabled());
+  EXPECT_EQ(chart->Data().RecordCount(), 0);
+  // An archive file as well.
+  const auto loaded = std::make_unique<TDeviceArchive>();
+  TOPVarList columns;
+  columns.Add("RADON");
+  loaded->SetColumns(columns);
+  for (const char* value : {"1.5", "2.5"}) {
+    TOPVarList record;
+    record.Add("RADON", {}, value);
+    loaded->AppendRecord(record);
+  }
+  ASSERT_TRUE(loaded->SaveFile(FDir.filePath(QStringLiteral("two.daf"))));
+  FDialogs.FileNames = {FDir.filePath(QStringLiteral("two.daf"))};
+  form.ExecuteCommand(TMainForm::kCmdReadArchiveFile);
+  EXPECT_TRUE(chartButton->isEnabled());
+  EXPECT_EQ(chart->Data().RecordCount(), 2);
 }

@@ -512,18 +512,37 @@ TEST_F(MainFormTest, NewSerialSettingsAreSavedAndThePortReopened) {
   EXPECT_EQ(TakeRequests().size(), 3) << "the reopened port reaches the installation";
 }
 
-TEST_F(MainFormTest, TheLogContextMenusClearTheirList) {
+TEST_F(MainFormTest, TheLogContextMenusSaveTheWholePageAndClearIt) {
   TMainForm& form = StartConnected();
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
   auto* terminal = Child<QListWidget>("CommTerminalLB");
   auto* dump = Child<QListWidget>("DebugLineTerminalLB");
   EXPECT_EQ(terminal->item(0)->text(), QStringLiteral("-> NETADDRESS=??;"));
-  ASSERT_EQ(terminal->actions().size(), 1);
-  EXPECT_EQ(terminal->actions()[0]->text(), QStringLiteral("Очистить окно терминала"));
+  for (QListWidget* list : {terminal, dump}) {
+    QStringList items;
+    for (const QAction* action : list->actions()) items << (action->isSeparator() ? "-" : action->text());
+    EXPECT_EQ(items, (QStringList{"Очистить окно терминала", "-", "Сохранить в файле...", "Очистить"}));
+  }
+  terminal->addItem(QStringLiteral("<- Ответ: норма"));
+
+  // Every line of the page, scrolled out of sight or not, in the code page
+  // of the program's files; a folder that is not there is reported.
+  const int lines = terminal->count();
+  FDialogs.FileNames = {FDir.filePath(QStringLiteral("terminal.txt")), FDir.filePath(QStringLiteral("no/dump.txt"))};
+  terminal->actions()[2]->trigger();
+  dump->actions()[2]->trigger();
+  EXPECT_TRUE(FDialogs.Asked.empty()) << "the file dialog waits for the menu to close";
+  QCoreApplication::processEvents();
+  const QByteArray saved = ReadFile(QStringLiteral("terminal.txt"));
+  EXPECT_TRUE(saved.startsWith("-> NETADDRESS=??;\r\n<- "));
+  EXPECT_TRUE(saved.endsWith("\r\n<- " + Win1251::FromUnicode(QStringLiteral("Ответ: норма")) + "\r\n"));
+  EXPECT_EQ(saved.count("\r\n"), lines);
+  EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Записать журнал в файл не удалось!")});
+
   terminal->actions()[0]->trigger();
   EXPECT_EQ(terminal->count(), 0);
   EXPECT_GT(dump->count(), 0);
-  dump->actions()[0]->trigger();
+  dump->actions()[3]->trigger();
   EXPECT_EQ(dump->count(), 0);
 }

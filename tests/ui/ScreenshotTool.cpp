@@ -5,7 +5,11 @@
 //   qev_ui_screenshots <folder>
 // scripts/screenshots.sh runs it on a virtual X screen in the Russian locale.
 #include "AerosolMain.h"
+#include "ArchiveChartPlot.h"
+#include "ArchiveChartWindow.h"
+#include "ArchiveGenerator.h"
 #include "ComResourceSetupEng.h"
+#include "DeviceArchive.h"
 #include "EnterDevNumber.h"
 #include "InstallationEmulator.h"
 #include "NGASDelayTime.h"
@@ -14,18 +18,23 @@
 #include "QtOperatorDialogs.h"
 #include "QtSerialPort.h"
 #include "ScriptedDialogs.h"
+#include "SpectrView.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 #include "Win1251.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QLocale>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
+#include <QSlider>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -136,9 +145,30 @@ int main(int argc, char* argv[]) {
       readShown();
       Save(&form, folder, QStringLiteral("spectrum-%1-%2").arg(page + 1).arg(QString::fromLatin1(spectrumPages[page])));
     }
+    // The main spectrum with the background over it, linear and
+    // logarithmic, the whole spectrum in sight and its highest column inside
+    // the box.
+    spectra->setCurrentIndex(TMainForm::kMainSpectrPage);
+    form.MainSpectrView()->ScaleXTB()->setValue(2);
+    form.MainSpectrView()->VSpectrScrollBar()->setValue(91);
+    form.MainSpectrView()->CompanionItem()->setChecked(true);
+    form.MainSpectrView()->OnPopupMenu1ClickShowCompanion();
+    Save(&form, folder, QStringLiteral("spectrum-3-background-over-main"));
+    form.MainSpectrView()->LogScaleItem()->setChecked(true);
+    form.MainSpectrView()->OnPopupMenu1ClickLogScale();
+    Save(&form, folder, QStringLiteral("spectrum-4-logarithmic"));
     mainPages->setCurrentIndex(TMainForm::kArchivePage);
     readShown();
     Save(&form, folder, QStringLiteral("archive"));
+    // The chart of what the table shows, with the read-out of a record, as
+    // "График" opens it.
+    form.findChild<QPushButton*>(QStringLiteral("ChartButton"))->click();
+    TArchiveChartWindow* chart = form.ArchiveChartWindow();
+    chart->resize(980, 640);
+    QApplication::processEvents();
+    chart->ChartPlot()->PointAt(chart->ChartPlot()->width() * 2 / 3);
+    Save(chart, folder, QStringLiteral("archive-chart"));
+    chart->close();
     mainPages->setCurrentIndex(TMainForm::kTerminalPage);
     Save(&form, folder, QStringLiteral("terminal"));
     mainPages->setCurrentIndex(TMainForm::kDumpPage);
@@ -166,6 +196,35 @@ int main(int argc, char* argv[]) {
     TQtOperatorDialogs().Message(TOperatorDialogs::TMessageKind::Confirmation,
                                  QStringLiteral("Вы действительно хотите покинуть программу?"),
                                  QMessageBox::Yes | QMessageBox::No);
+  }
+  // A week of every variable the archive holds, with the alarm settings and
+  // a level passed now and then: the chart as an operator meets it on a
+  // real installation.
+  {
+    const TArchiveGenerator week(7 * 24 * 6, QDateTime(QDate(2024, 3, 11), QTime(12, 0)), 600,
+                                 {"KEV-0042", "12", "16", "25", "80"});
+    TDeviceArchive archive;
+    TOPVarList columns;
+    for (const char* name : {"DATETIME", "MODE", "STATUS", "ALPHAALARM1", "ALPHAALARM2", "BETAALARM1", "BETAALARM2",
+                             "ALPHAALARM1ON", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"})
+      columns.Add(name);
+    archive.SetColumns(columns);
+    for (int n = 1; n <= week.Records(); ++n) {
+      TOPVarList record;
+      for (int c = 0; c < columns.Count(); ++c)
+        record.Add(columns.GetItem(c)->Name, {}, week.Value(columns.GetItem(c)->Name, n).value_or(QByteArray()));
+      archive.AppendRecord(record);
+    }
+    TArchiveChartWindow chart(dialogs);
+    chart.resize(980, 640);
+    chart.show();
+    chart.SetArchive(archive, {});
+    QApplication::processEvents();
+    chart.ChartPlot()->PointAt(chart.ChartPlot()->width() / 2);
+    Save(&chart, folder, QStringLiteral("archive-chart-week"));
+    chart.LogScaleBox()->setChecked(true);
+    chart.ChartPlot()->ZoomAt(chart.ChartPlot()->width() / 2, 0.3);
+    Save(&chart, folder, QStringLiteral("archive-chart-week-log"));
   }
   TComPropertiesDialog serial;
   serial.show();

@@ -159,6 +159,56 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
   EXPECT_EQ(AreaMessage(), QStringLiteral("failed"));
 }
 
+TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheNetArea) {
+  Place(400, 200);
+  auto& background = *new TSpectrView(Dialogs, &FHost);
+  View.SetCompanion(&background, TSpectrView::TCompanion::Background);
+  background.SetCompanion(&View, TSpectrView::TCompanion::Main);
+  EXPECT_EQ(View.CompanionItem()->text(), QStringLiteral("Показать фоновый спектр"));
+  EXPECT_EQ(background.CompanionItem()->text(), QStringLiteral("Показать основной спектр"));
+  // The largest count 1000 reaches the top at the scale k = 5; on the
+  // logarithmic scale 10 counts stand log(11) / log(1001) of the height
+  // high (69 pixels) and a zero count lies at the bottom.
+  View.SetSpectr(Spectr([](int c) { return c == 500 ? 1000 : c >= 300 && c < 310 ? 0 : 10; }));
+  View.VSpectrScrollBar()->setValue(96);
+  EXPECT_EQ(Pixel(50, 200 - 2 - 1), kBlue);
+  View.LogScaleItem()->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(View.LogScaleItem()->isChecked());
+  EXPECT_EQ(Pixel(50, 200 - 69 - 1), kBlue);
+  EXPECT_EQ(Pixel(305, 199), kBlue);
+
+  // The background over it once there is one, on this view's scale:
+  // log(4) / log(1001) gives 40 pixels; a new background is drawn at once.
+  const QRgb light = qRgb(110, 190, 110);
+  View.CompanionItem()->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_FALSE(Column(50).contains(light)) << "no background read yet";
+  background.SetSpectr(Spectr([](int) { return 3; }));
+  EXPECT_EQ(Pixel(50, 200 - 40 - 1), light);
+  background.SetSpectr(Spectr([](int) { return 0; }));
+  EXPECT_EQ(Pixel(50, 199), light);
+  background.SetSpectr(Spectr([](int) { return 3; }));
+
+  View.SpectrBoxMouseMove(100);
+  View.OnPopupMenu1ClickSetMarker1();
+  View.SpectrBoxMouseMove(200);
+  View.OnPopupMenu1ClickSetMarker2();
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 1010\n"
+                                          "Площадь фонового спектра между маркерами = 303\n"
+                                          "Чистая площадь (основной минус фоновый) = 707"));
+  // Two channels a column: main 20 at 88 pixels, background 6 at 56, in
+  // the marked region as well, where the main line turns red.
+  View.ScaleXTB()->setValue(2);
+  EXPECT_EQ(Pixel(75, 200 - 88 - 1), kRed);
+  EXPECT_EQ(Pixel(75, 200 - 56 - 1), light);
+  // The background view tells its own area only.
+  background.SpectrBoxMouseMove(100);
+  background.OnPopupMenu1ClickSetMarker1();
+  background.OnPopupMenu1ClickCalculate();
+  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами = 303"));
+}
+
 TEST_F(SpectrViewTest, CalibrationFromTwoPointsAndTheEnergyReadOut) {
   Place(400, 200);
   Calibrate(100, 500, 300, 1500);
@@ -328,5 +378,8 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
   QCoreApplication::processEvents();
   EXPECT_EQ(View.Marker1(), 37);
   EXPECT_EQ(items, (QStringList{"Калибровка по энергии", "-", "Установить маркер 1", "Установить маркер 2", "-",
-                                "Удалить маркеры", "-", "Показать площадь выделенной области"}));
+                                "Удалить маркеры", "-", "Показать площадь выделенной области", "-",
+                                "Логарифмическая шкала", ""}));
+  EXPECT_FALSE(View.CompanionItem()->isVisible()) << "no companion, nothing to show";
+  EXPECT_TRUE(View.LogScaleItem()->isCheckable());
 }

@@ -1,3 +1,4 @@
+#include "InputBlocker.h"
 #include "ListBoxLog.h"
 #include "PackingFile.h"
 #include "Win1251.h"
@@ -5,7 +6,10 @@
 #include <QDir>
 #include <QFile>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -49,4 +53,23 @@ TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {
   log.DeleteFirstLine();
   log.DeleteFirstLine();
   EXPECT_EQ(log.LineCount(), 0);
+}
+
+TEST(InputBlocker, DropsInputToTheWindowAndToTheWindowsAddedOnlyWhileAScopeIsOpen) {
+  QWidget main;
+  QPushButton chart(QStringLiteral("График"));
+  QPushButton wait(QStringLiteral("Отменить"));
+  TInputBlocker blocker(&main);
+  blocker.AlsoBlock(&chart);
+  const QSignalSpy chartClicks(&chart, &QPushButton::clicked);
+  const QSignalSpy waitClicks(&wait, &QPushButton::clicked);
+  {
+    const TInputBlocker::TScope exchange(blocker);
+    QTest::mouseClick(&chart, Qt::LeftButton);
+    QTest::mouseClick(&wait, Qt::LeftButton);
+  }
+  EXPECT_EQ(chartClicks.count(), 0);
+  EXPECT_EQ(waitClicks.count(), 1) << "the wait window's cancel button stays heard";
+  QTest::mouseClick(&chart, Qt::LeftButton);
+  EXPECT_EQ(chartClicks.count(), 1);
 }

@@ -2,6 +2,7 @@
 
 #include "AccessRights.h"
 #include "AerosolMainTexts.h"
+#include "ArchiveChartWindow.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
 #include "DeviceArchiveParamSelector.h"
@@ -65,9 +66,10 @@ std::vector<bool> Shown(const std::array<bool, N>& pages) {
   return std::vector<bool>(pages.begin(), pages.end());
 }
 
+// The view fills its page above whatever bar the page has under it.
 void FillPage(QWidget* page, QWidget* view) {
   view->setParent(page);
-  page->layout()->addWidget(view);
+  static_cast<QBoxLayout*>(page->layout())->insertWidget(0, view, 1);
 }
 
 }  // namespace
@@ -105,6 +107,7 @@ void TMainForm::FormCreate() {
   SelectMainPage(kSpectrPage);
   CreateSpectrViews();
   FArchiveView = new TDeviceArchiveView(FUi->ArchiveSheet);
+  ConnectArchiveChart();
 
   ArrangeControls();
 
@@ -159,10 +162,7 @@ void TMainForm::ConnectControls() {
   connect(FUi->MainPageControl, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
   connect(FUi->Page1PageControl, &QTabWidget::currentChanged, this, &TMainForm::Page1PageControlChange);
 
-  FUi->CommTerminalLB->addAction(FUi->ClearCommTerminalItem);
-  FUi->DebugLineTerminalLB->addAction(FUi->ClearDebugTerminalItem);
-  connect(FUi->ClearCommTerminalItem, &QAction::triggered, FUi->CommTerminalLB, &QListWidget::clear);
-  connect(FUi->ClearDebugTerminalItem, &QAction::triggered, FUi->DebugLineTerminalLB, &QListWidget::clear);
+  ConnectLogMenus();
 
   FClockTimer.setInterval(kClockInterval);
   connect(&FClockTimer, &QTimer::timeout, this, &TMainForm::ClockTimerTimer);

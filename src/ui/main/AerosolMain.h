@@ -18,6 +18,7 @@ class QRadioButton;
 class QTabWidget;
 class QTime;
 class TAboutForm;
+class TArchiveChartWindow;
 class TArchiveParamSelector;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
@@ -141,6 +142,8 @@ class TMainForm : public QMainWindow {
   TSpectrView* BkSpectrView() const { return FBkSpectrView; }
   TDeviceArchiveView* ArchiveView() const { return FArchiveView; }
   TArchiveParamSelector* ArchiveParamSelector() const { return FArchiveParamSelector.get(); }
+  // Null until "График" was first pressed.
+  TArchiveChartWindow* ArchiveChartWindow() const { return FArchiveChartWindow.get(); }
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
@@ -231,6 +234,15 @@ class TMainForm : public QMainWindow {
   void ShowReadArchive();
   void ReadArchiveFileCommand();
   void SaveArchiveFileCommand();
+  // "График" opens the chart of the shown archive; the chart follows the
+  // table while it is open.
+  void ConnectArchiveChart();
+  void ChartButtonClick();
+  void ArchiveViewArchiveChanged();
+  void ShowArchiveChart();
+  // The context menus of the terminal and dump pages.
+  void ConnectLogMenus();
+  void SaveLogItemClick(const TListBoxLog& log);
   // Runs one operation of the device model with the main window closed to
   // input; the driver keeps the windows painted between its requests.
   bool Exchange(bool (TNGAS::*operation)());
@@ -284,6 +296,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TOpenProtocolDriver> FDriver;
   std::unique_ptr<TNGAS> FNGAS;
   std::unique_ptr<TArchiveParamSelector> FArchiveParamSelector;
+  std::unique_ptr<TArchiveChartWindow> FArchiveChartWindow;
   std::unique_ptr<TInputBlocker> FInputBlocker;
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;

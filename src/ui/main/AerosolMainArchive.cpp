@@ -1,7 +1,9 @@
 // The archive commands of the main window: the device archive read through
-// the selection dialog, and the archive files.
+// the selection dialog, the archive files, and the chart of the shown
+// archive.
 
 #include "AerosolMain.h"
+#include "ArchiveChartWindow.h"
 #include "AtomicFile.h"
 #include "CsvTable.h"
 #include "DeviceArchive.h"
@@ -13,10 +15,13 @@
 #include "OperatorDialogs.h"
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
+#include "ui_AerosolMain.h"
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QPushButton>
 #include <QScopeGuard>
+#include <QTableView>
 
 namespace {
 
@@ -154,4 +159,35 @@ void TMainForm::SaveArchiveFileCommand() {
     saved = shown.SaveFile(fileName);
   }
   if (!saved) Warning(kArchiveFileWriteFailed);
+}
+
+void TMainForm::ConnectArchiveChart() {
+  connect(FUi->ChartButton, &QPushButton::clicked, this, &TMainForm::ChartButtonClick);
+  connect(FArchiveView, &TDeviceArchiveView::ArchiveChanged, this, &TMainForm::ArchiveViewArchiveChanged);
+}
+
+void TMainForm::ChartButtonClick() {
+  if (!FArchiveChartWindow) {
+    FArchiveChartWindow = std::make_unique<TArchiveChartWindow>(FDialogs, this);
+    // Kept painted during an exchange like this window, and as deaf.
+    FInputBlocker->AlsoBlock(FArchiveChartWindow.get());
+  }
+  ShowArchiveChart();
+  FArchiveChartWindow->show();
+  FArchiveChartWindow->raise();
+  FArchiveChartWindow->activateWindow();
+}
+
+void TMainForm::ArchiveViewArchiveChanged() {
+  FUi->ChartButton->setEnabled(FArchiveView->ArchiveGrid()->model()->rowCount() > 0);
+  // An open chart shows what the table shows, also an emptied table.
+  if (FArchiveChartWindow && FArchiveChartWindow->isVisible()) ShowArchiveChart();
+}
+
+void TMainForm::ShowArchiveChart() {
+  const TDeviceArchive& shown = FArchiveView->ArchiveData();
+  QStringList captions;
+  const int columns = shown.Columns() ? shown.Columns()->Count() : 0;
+  for (int c = 0; c < columns; ++c) captions << FArchiveView->ColumnCaption(c);
+  FArchiveChartWindow->SetArchive(shown, captions);
 }

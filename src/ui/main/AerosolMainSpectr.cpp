@@ -63,6 +63,9 @@ void TMainForm::CreateSpectrViews() {
   FBkSpectrView = new TSpectrView(FDialogs, FUi->BkSpectrSheet);
   FBkSpectrView->setObjectName(QStringLiteral("FBkSpectrView"));
   FBkSpectrView->setAccessibleName(QStringLiteral("Фоновый спектр"));
+  // Each view can draw the other's spectrum over its own.
+  FMainSpectrView->SetCompanion(FBkSpectrView, TSpectrView::TCompanion::Background);
+  FBkSpectrView->SetCompanion(FMainSpectrView, TSpectrView::TCompanion::Main);
 
   connect(FUi->FromSpectrBtn, &QPushButton::clicked, this, &TMainForm::FromSpectrBtnClick);
   connect(FUi->FromBkSpectrBtn, &QPushButton::clicked, this, &TMainForm::FromBkSpectrBtnClick);

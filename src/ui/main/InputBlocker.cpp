@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <QWindow>
 
+#include <algorithm>
+
 namespace {
 
 bool IsUserInput(QEvent::Type type) {
@@ -62,8 +64,16 @@ void TInputBlocker::End() {
 
 bool TInputBlocker::Blocks(QObject* receiver, const QEvent* event) const {
   if (!IsUserInput(event->type())) return false;
-  if (const auto* widget = qobject_cast<QWidget*>(receiver)) return widget->window() == FWindow;
-  if (const auto* window = qobject_cast<QWindow*>(receiver)) return window == FWindow->windowHandle();
+  const auto blocked = [this](const QWidget* window) {
+    return window == FWindow ||
+           std::any_of(FAlso.begin(), FAlso.end(), [window](const QPointer<QWidget>& also) { return also == window; });
+  };
+  if (const auto* widget = qobject_cast<QWidget*>(receiver)) return blocked(widget->window());
+  if (const auto* window = qobject_cast<QWindow*>(receiver)) {
+    return window == FWindow->windowHandle() ||
+           std::any_of(FAlso.begin(), FAlso.end(),
+                       [window](const QPointer<QWidget>& also) { return also && also->windowHandle() == window; });
+  }
   // Menu and tool-bar shortcuts are delivered to actions, not to widgets.
   return event->type() == QEvent::Shortcut;
 }

@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+
+#include <vector>
 
 class QWidget;
 
@@ -16,6 +19,9 @@ class TInputBlocker : public QObject {
   ~TInputBlocker() override;
 
   bool Active() const { return FDepth > 0; }
+  // A window of the main window's own (the archive chart) whose input is
+  // dropped too; the wait windows are not, their cancel button must work.
+  void AlsoBlock(QWidget* window) { FAlso.emplace_back(window); }
 
   // Scopes nest; the blocker is active from the first open to the last close.
   class TScope {
@@ -38,5 +44,6 @@ class TInputBlocker : public QObject {
   bool Blocks(QObject* receiver, const QEvent* event) const;
 
   QWidget* FWindow;
+  std::vector<QPointer<QWidget>> FAlso;
   int FDepth = 0;
 };

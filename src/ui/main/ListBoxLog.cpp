@@ -17,3 +17,9 @@ void TListBoxLog::AppendLine(const QByteArray& line) {
   FList->addItem(Win1251::ToUnicode(line));
   if (atEnd) FList->scrollToBottom();
 }
+
+QByteArray TListBoxLog::Text() const {
+  QByteArray text;
+  for (int i = 0; i < FList->count(); ++i) text += Win1251::FromUnicode(FList->item(i)->text()) + "\r\n";
+  return text;
+}

@@ -15,6 +15,9 @@ class TListBoxLog : public TLogSink {
   void DeleteFirstLine() override;
   void AppendLine(const QByteArray& line) override;
 
+  // The whole page as a text file: Windows-1251, every line ended by CR LF.
+  QByteArray Text() const;
+
  private:
   QListWidget* FList;
 };

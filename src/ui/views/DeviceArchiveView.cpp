@@ -95,6 +95,7 @@ void TDeviceArchiveView::DrawArchive() {
   FModel->Show(FArchiveData.get());
   const std::vector<int> widths = ArchiveColumnWidths::Fit(*FArchiveData, FArchiveGrid->font());
   for (size_t c = 0; c < widths.size(); ++c) FArchiveGrid->setColumnWidth(static_cast<int>(c), widths[c]);
+  emit ArchiveChanged();
 }
 
 void TDeviceArchiveView::Clear() {
@@ -102,6 +103,7 @@ void TDeviceArchiveView::Clear() {
   // The archive saved is the one shown: after a failed read an emptied
   // table must not save the records of the archive before it.
   FArchiveData->ClearRecords();
+  emit ArchiveChanged();
 }
 
 void TDeviceArchiveView::BuildColumnCaptions() {
@@ -118,7 +120,9 @@ void TDeviceArchiveView::BuildColumnCaptions() {
   }
 }
 
-void TDeviceArchiveView::ShowColumnCaption(int column) {
+void TDeviceArchiveView::ShowColumnCaption(int column) { FReferencePanel->setText(ColumnCaption(column)); }
+
+QString TDeviceArchiveView::ColumnCaption(int column) const {
   const TOPVarListItem* caption = nullptr;
   if (FVarNames && FVarCaptions) {
     const int i = FVarNames->IndexOfName(FModel->ColumnName(column));
@@ -126,7 +130,7 @@ void TDeviceArchiveView::ShowColumnCaption(int column) {
   } else if (const TOPVarList* captions = FArchiveData->Captions()) {
     caption = captions->GetItem(column);
   }
-  FReferencePanel->setText(caption ? Win1251::ToUnicode(caption->Name) : QString());
+  return caption ? Win1251::ToUnicode(caption->Name) : QString();
 }
 
 void TDeviceArchiveView::resizeEvent(QResizeEvent* event) {

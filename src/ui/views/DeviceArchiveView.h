@@ -52,9 +52,16 @@ class TDeviceArchiveView : public QFrame {
   void BuildColumnCaptions();
   // The caption panel shows the caption of that column, or nothing.
   void ShowColumnCaption(int column);
+  // The caption of a shown column, or nothing: from the catalogue when there
+  // is one, else from the archive's own captions by position.
+  QString ColumnCaption(int column) const;
 
   QTableView* ArchiveGrid() const { return FArchiveGrid; }
   QLabel* ReferencePanel() const { return FReferencePanel; }
+
+ signals:
+  // The table was filled or emptied.
+  void ArchiveChanged();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;

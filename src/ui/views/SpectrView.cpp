@@ -79,6 +79,9 @@ QAccessibleInterface* SpectrBoxAccessible(const QString&, QObject* object) {
 
 const QColor kBluePen(0, 0, 255);
 const QColor kRedPen(255, 0, 0);
+// The companion's spectrum over this one: lighter than either pen, and far
+// enough from both that the two lines are told apart.
+const QColor kCompanionPen(110, 190, 110);
 // The read-outs and the comment box share the grey of the main window's
 // read-outs, dark enough for yellow and white captions to stay legible.
 const QColor kPanelColour = PageColours::kValueBackground;
@@ -87,6 +90,8 @@ const QColor kCommentsFont(255, 255, 255);
 
 const QString kAreaText = QStringLiteral("Площадь области между маркерами = ");
 const QString kAreaFailed = QStringLiteral("Площадь области между маркерами вычислить не удалось");
+const QString kBackgroundAreaText = QStringLiteral("Площадь фонового спектра между маркерами = ");
+const QString kNetAreaText = QStringLiteral("Чистая площадь (основной минус фоновый) = ");
 
 constexpr int kMargin = 3;
 constexpr int kRowHeight = 21;
@@ -218,6 +223,33 @@ void TSpectrView::BuildMenu() {
   item(QStringLiteral("Удалить маркеры"), &TSpectrView::OnPopupMenu1ClickClearMarkers);
   FPopupMenu->addSeparator();
   item(QStringLiteral("Показать площадь выделенной области"), &TSpectrView::OnPopupMenu1ClickCalculate);
+  FPopupMenu->addSeparator();
+  const auto checkable = [this, &item](const QString& text, void (TSpectrView::*handler)()) {
+    item(text, handler);
+    QAction* action = FPopupMenu->actions().constLast();
+    action->setCheckable(true);
+    return action;
+  };
+  FLogScaleItem = checkable(QStringLiteral("Логарифмическая шкала"), &TSpectrView::OnPopupMenu1ClickLogScale);
+  FLogScaleItem->setObjectName(QStringLiteral("LogScaleItem"));
+  // Named when the companion is known; without one there is nothing to show.
+  FCompanionItem = checkable(QString(), &TSpectrView::OnPopupMenu1ClickShowCompanion);
+  FCompanionItem->setObjectName(QStringLiteral("CompanionItem"));
+  FCompanionItem->setVisible(false);
+}
+
+void TSpectrView::SetCompanion(const TSpectrView* companion, TCompanion kind) {
+  if (FCompanion) disconnect(FCompanion, &TSpectrView::SpectrChanged, this, nullptr);
+  FCompanion = companion;
+  FCompanionKind = kind;
+  FCompanionItem->setText(kind == TCompanion::Background ? QStringLiteral("Показать фоновый спектр")
+                                                         : QStringLiteral("Показать основной спектр"));
+  FCompanionItem->setVisible(companion != nullptr);
+  if (companion)
+    connect(companion, &TSpectrView::SpectrChanged, this, [this] {
+      if (FCompanionItem->isChecked()) DrawSpectr();
+    });
+  DrawSpectr();
 }
 
 void TSpectrView::BuildControls() {
@@ -275,9 +307,11 @@ void TSpectrView::SetSpectr(const TRadiationSpectr& spectr) {
   copy->SetCalibration(spectr.A(), spectr.B());
   copy->SetComment(spectr.Comment());
   FSpectr = std::move(copy);
+  FHasSpectr = true;
   ResetMarkers();
   DrawSpectr();
   ShowComments();
+  emit SpectrChanged();
 }
 
 void TSpectrView::ResizeComments(int height) {
@@ -349,22 +383,42 @@ void TSpectrView::DrawSpectr() {
     for (int c = 0; c < TRadiationSpectr::kChannels; ++c) m = std::max(m, FSpectr->Channel(c));
     const int k = FVSpectrScrollBar->maximum() + 1 - FVSpectrScrollBar->value();
     const long double divisor = k * 0.2L * m / hb;
+    // The count of a column that reaches the top of the box: the vertical
+    // scale means the same on both scales.
+    const long double top = k * 0.2L * m;
+    const bool logarithmic = FLogScaleItem->isChecked();
+    const auto columnHeight = [&](const TRadiationSpectr& spectr, int c0) {
+      // Up to 16 counts: a sum in 32 bits could wrap round to a negative one.
+      int64_t sum = 0;
+      for (int i = 0; i < z; ++i) sum += spectr.Channel(c0 + i);
+      // On the logarithmic scale a zero (or negative) count lies at the
+      // bottom, as on the linear one.
+      const long double h =
+          logarithmic ? std::log10(1.0L + std::max<int64_t>(sum, 0)) / std::log10(1.0L + top) * hb : sum / divisor;
+      return static_cast<int>(hb - std::clamp(static_cast<int64_t>(h), -kFarOutside, kFarOutside) - 1);
+    };
 
     QColor colour = kBluePen;
     QPoint from(1, hb - 1);
     const int drawn = std::min(columns, wb) - 1;
     for (int d = 0; d < drawn; ++d) {
       const int c0 = z * (p + d);
-      // Up to 16 counts: a sum in 32 bits could wrap round to a negative one.
-      int64_t sum = 0;
-      for (int i = 0; i < z; ++i) sum += FSpectr->Channel(c0 + i);
-      const auto h = std::clamp(static_cast<int64_t>(sum / divisor), -kFarOutside, kFarOutside);
       if (c0 >= FMarkerLow) colour = kRedPen;
       if (c0 >= FMarkerHigh) colour = kBluePen;
       painter.setPen(colour);
-      const QPoint to(d, static_cast<int>(hb - h - 1));
+      const QPoint to(d, columnHeight(*FSpectr, c0));
       painter.drawLine(from, to);
       from = to;
+    }
+    // The other spectrum in the same channels and on this one's scale.
+    if (FCompanion && FCompanion->HasSpectr() && FCompanionItem->isChecked()) {
+      painter.setPen(kCompanionPen);
+      from = QPoint(1, hb - 1);
+      for (int d = 0; d < drawn; ++d) {
+        const QPoint to(d, columnHeight(FCompanion->Spectr(), z * (p + d)));
+        painter.drawLine(from, to);
+        from = to;
+      }
     }
   }
   FSpectrBox->update();
@@ -466,15 +520,36 @@ void TSpectrView::OnPopupMenu1ClickCalculate() {
   }
   FMarkerLow = std::min(FMarker1, FMarker2);
   FMarkerHigh = std::max(FMarker1, FMarker2);
-  int64_t area = 0;
-  for (int c = std::max(FMarkerLow, 0); c <= std::min(FMarkerHigh, TRadiationSpectr::kChannels - 1); ++c)
-    area += FSpectr->Channel(c);
-  if (area < INT32_MIN || area > INT32_MAX) {
+  const std::optional<int32_t> area = Area(*FSpectr, FMarkerLow, FMarkerHigh);
+  if (!area) {
     FDialogs.Message(TMessageKind::Warning, kAreaFailed, QMessageBox::Yes);
     return;
   }
-  FDialogs.Message(TMessageKind::Information, kAreaText + QString::number(area), QMessageBox::Yes);
+  QString text = kAreaText + QString::number(*area);
+  // On the main view, the background under the same markers and what is
+  // left of the main spectrum above it.
+  if (FCompanion && FCompanionKind == TCompanion::Background && FCompanion->HasSpectr()) {
+    const std::optional<int32_t> background = Area(FCompanion->Spectr(), FMarkerLow, FMarkerHigh);
+    if (!background) {
+      FDialogs.Message(TMessageKind::Warning, kAreaFailed, QMessageBox::Yes);
+      return;
+    }
+    text += QLatin1Char('\n') + kBackgroundAreaText + QString::number(*background) + QLatin1Char('\n') + kNetAreaText +
+            QString::number(int64_t{*area} - *background);
+  }
+  FDialogs.Message(TMessageKind::Information, text, QMessageBox::Yes);
 }
+
+std::optional<int32_t> TSpectrView::Area(const TRadiationSpectr& spectr, int32_t low, int32_t high) {
+  int64_t area = 0;
+  for (int c = std::max(low, 0); c <= std::min(high, TRadiationSpectr::kChannels - 1); ++c) area += spectr.Channel(c);
+  if (area < INT32_MIN || area > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(area);
+}
+
+void TSpectrView::OnPopupMenu1ClickLogScale() { DrawSpectr(); }
+
+void TSpectrView::OnPopupMenu1ClickShowCompanion() { DrawSpectr(); }
 
 void TSpectrView::OnPopupMenu1Click() {
   TEnergyCalibrationForm& form = *FEnergyCalibrationForm;

@@ -2,11 +2,14 @@
 
 #include <QFrame>
 #include <QImage>
+#include <QPointer>
 #include <QStringList>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
+class QAction;
 class QLabel;
 class QListWidget;
 class QMenu;
@@ -24,14 +27,27 @@ class TSpectrBox;
 // comment under the plot. It always shows a copy of its own: what the
 // caller hands over later changes do not reach it, and the calibration
 // done here changes only the copy.
+//
+// The view may know its companion, the view of the other spectrum of the
+// installation: the menu then offers to draw that spectrum over this one,
+// and the main view's area read-out adds the background's area between the
+// same markers and the net area.
 class TSpectrView : public QFrame {
   Q_OBJECT
 
  public:
   // The owner is the page that carries the view. The area read-out, its
   // failure and the calibration dialog are shown through dialogs.
+  // What the companion view shows.
+  enum class TCompanion { Main, Background };
+
   TSpectrView(TOperatorDialogs& dialogs, QWidget* owner);
   ~TSpectrView() override;
+
+  // Borrowed; null for none.
+  void SetCompanion(const TSpectrView* companion, TCompanion kind);
+  // True once a spectrum was handed over; the empty start is none.
+  bool HasSpectr() const { return FHasSpectr; }
 
   // Copies the counts, the calibration and the comment; unsets the markers
   // and keeps the compression, the scroll positions and the calibration
@@ -53,6 +69,8 @@ class TSpectrView : public QFrame {
   void OnPopupMenu1ClickSetMarker2();
   void OnPopupMenu1ClickClearMarkers();
   void OnPopupMenu1ClickCalculate();
+  void OnPopupMenu1ClickLogScale();
+  void OnPopupMenu1ClickShowCompanion();
 
   int32_t CurChannel() const { return FCurChannel; }
   int32_t CurEnergy() const { return FCurEnergy; }
@@ -77,7 +95,13 @@ class TSpectrView : public QFrame {
   QLabel* ChData() const { return FChData; }
   QListWidget* Comments() const { return FComments; }
   QMenu* PopupMenu() const { return FPopupMenu; }
+  QAction* LogScaleItem() const { return FLogScaleItem; }
+  QAction* CompanionItem() const { return FCompanionItem; }
   TEnergyCalibrationForm* EnergyCalibrationForm() const { return FEnergyCalibrationForm.get(); }
+
+ signals:
+  // A new spectrum was handed over.
+  void SpectrChanged();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -99,6 +123,9 @@ class TSpectrView : public QFrame {
   const QStringList& WrappedComment(TWrappedComment& wrapped, int width);
   void ShowCommentLines(const QStringList& lines);
   void ResetMarkers();
+  // The sum of the counts of channels low..high, or none when 32 bits cannot
+  // hold it.
+  static std::optional<int32_t> Area(const TRadiationSpectr& spectr, int32_t low, int32_t high);
   void SetMarker(int32_t& marker);
   // A = (E2 - E1) / (C2 - C1), B = E1 - C1 * A; false for equal channels.
   bool CalcCalibration(long double& a, long double& b) const;
@@ -122,6 +149,12 @@ class TSpectrView : public QFrame {
   QLabel* FLScaleXTB = nullptr;
   QListWidget* FComments = nullptr;
   QMenu* FPopupMenu = nullptr;
+  QAction* FLogScaleItem = nullptr;
+  QAction* FCompanionItem = nullptr;
+
+  QPointer<const TSpectrView> FCompanion;
+  TCompanion FCompanionKind = TCompanion::Background;
+  bool FHasSpectr = false;
 
   // The comment as last wrapped, for the whole box and for the box beside
   // its scroll bar, and the lines the box shows.
