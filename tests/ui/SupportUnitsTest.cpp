@@ -3,7 +3,6 @@
 #include "PackingFile.h"
 #include "Win1251.h"
 
-#include <QDir>
 #include <QFile>
 #include <QListWidget>
 #include <QPushButton>
