@@ -49,7 +49,7 @@ int TEmulatedSpectrum::ChannelOf(double energy) const {
 
 QByteArray TEmulatedSpectrum::Bytes() const {
   QByteArray bytes(kBytes, '\0');
-  for (int channel = 0; channel < kChannels; ++channel)
+  for (qsizetype channel = 0; channel < kChannels; ++channel)
     qToLittleEndian(FCounts[static_cast<size_t>(channel)], bytes.data() + channel * 4);
   return bytes;
 }

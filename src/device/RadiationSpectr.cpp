@@ -125,7 +125,7 @@ QByteArray TRadiationSpectr::SaveBinary() const {
   header.truncate(kHeaderSize);
   QByteArray bytes(kBinarySize, '\0');
   std::copy(header.cbegin(), header.cend(), bytes.begin());
-  for (int i = 0; i < kChannels; ++i)
+  for (qsizetype i = 0; i < kChannels; ++i)
     qToLittleEndian(FChannels[static_cast<size_t>(i)], bytes.data() + kHeaderSize + 4 * i);
   return bytes;
 }
