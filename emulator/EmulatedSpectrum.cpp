@@ -1,5 +1,7 @@
 #include "EmulatedSpectrum.h"
 
+#include <QtEndian>
+
 #include <cmath>
 #include <random>
 
@@ -47,9 +49,7 @@ int TEmulatedSpectrum::ChannelOf(double energy) const {
 
 QByteArray TEmulatedSpectrum::Bytes() const {
   QByteArray bytes(kBytes, '\0');
-  for (int channel = 0; channel < kChannels; ++channel) {
-    const auto value = static_cast<uint32_t>(FCounts[static_cast<size_t>(channel)]);
-    for (int k = 0; k < 4; ++k) bytes[channel * 4 + k] = static_cast<char>((value >> (8 * k)) & 0xFF);
-  }
+  for (qsizetype channel = 0; channel < kChannels; ++channel)
+    qToLittleEndian(FCounts[static_cast<size_t>(channel)], bytes.data() + channel * 4);
   return bytes;
 }

@@ -2,11 +2,9 @@
 
 #include "AtomicFile.h"
 #include "PasswordKeyStream.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
 #include "Win1251.h"
-
-#include <QFile>
-#include <QFileInfo>
 
 #include <optional>
 
@@ -16,16 +14,6 @@ namespace {
 constexpr qint64 kMaxFileSize = 1 << 20;
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-std::optional<QByteArray> ReadSmallFile(const QString& fileName) {
-  const QFileInfo info(fileName);
-  if (!info.isFile() || info.size() > kMaxFileSize) return std::nullopt;
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
-  QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) return std::nullopt;
-  return bytes;
-}
 
 // The lines of a file as a line reader sees them: an empty file still has
 // one empty line. None for more lines than a password file holds, counted
@@ -49,18 +37,9 @@ std::optional<QByteArray> ExactWin1251(const QString& text) {
 
 // A code of the scrambled file: its first two characters as hexadecimal
 // digits; anything shorter or other counts as 0.
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  return -1;
-}
-
 uint8_t CodeValue(const char* word, qsizetype size) {
   if (size < 2) return 0;
-  const int high = HexDigit(word[0]);
-  const int low = HexDigit(word[1]);
-  return high < 0 || low < 0 ? 0 : static_cast<uint8_t>(high * 16 + low);
+  return TextUtils::HexToByte(QByteArray::fromRawData(word, 2)).value_or(0);
 }
 
 // Undoes the scrambling of one line: each blank-separated word is a code.
@@ -140,20 +119,15 @@ QByteArray TPasswords::SaveToBytes(const QString& fileName) const {
   QByteArray bytes;
   TPasswordKeyStream keys(fileName);
   for (int i = 0; i < FPassword->Count(); ++i) {
-    const QByteArray plain = PlainLine(i);
-    QByteArray line;
-    line.reserve(plain.size() * 3);
-    for (const char c : plain) {
-      if (!line.isEmpty()) line += ' ';
-      line += TextUtils::ByteToHex(static_cast<uint8_t>(c) ^ keys.Next());
-    }
-    bytes += line + "\r\n";
+    QByteArray scrambled = PlainLine(i);
+    for (char& c : scrambled) c = static_cast<char>(static_cast<uint8_t>(c) ^ keys.Next());
+    bytes += scrambled.toHex(' ').toUpper() + "\r\n";
   }
   return bytes;
 }
 
 bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileSize);
   if (!bytes) {
     Clear();
     return false;
@@ -162,7 +136,7 @@ bool TPasswords::LoadSourcePasswordsList(const QString& fileName) {
 }
 
 bool TPasswords::LoadPasswordsList(const QString& fileName) {
-  const std::optional<QByteArray> bytes = ReadSmallFile(fileName);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileSize);
   if (!bytes) {
     Clear();
     return false;

@@ -35,23 +35,11 @@ QByteArray TrimLeft(const QByteArray& text) {
   return text.mid(first);
 }
 
-QByteArray AsciiUpper(const QByteArray& text) {
-  QByteArray result = text;
-  for (char& c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return result;
-}
+QByteArray AsciiUpper(const QByteArray& text) { return text.toUpper(); }
 
-QByteArray AsciiLower(const QByteArray& text) {
-  QByteArray result = text;
-  for (char& c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return result;
-}
+QByteArray AsciiLower(const QByteArray& text) { return text.toLower(); }
 
-bool SameTextAscii(const QByteArray& a, const QByteArray& b) {
-  return a.size() == b.size() && AsciiUpper(a) == AsciiUpper(b);
-}
+bool SameTextAscii(const QByteArray& a, const QByteArray& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
 
 QByteArray FirstWord(const QByteArray& text) {
   const QByteArray rest = TrimLeft(text);
@@ -169,14 +157,6 @@ QByteArray FormatDecimal(long double value) {
     if (digits.size() > 1) text += "." + digits.mid(1);
     text += "E" + QByteArray::number(exponent);
   }
-  return text;
-}
-
-QByteArray ByteToHex(uint8_t value) {
-  static const char kHex[] = "0123456789ABCDEF";
-  QByteArray text(2, '0');
-  text[0] = kHex[value >> 4];
-  text[1] = kHex[value & 0x0F];
   return text;
 }
 

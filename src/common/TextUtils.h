@@ -16,7 +16,10 @@ QByteArray Trim(const QByteArray& text);
 QByteArray TrimLeft(const QByteArray& text);
 
 // Upper-cases the ASCII letters a..z only; every other byte, Cyrillic
-// letters included, stays as it is.
+// letters included, stays as it is. QByteArray's case functions and its
+// case-insensitive compare do just this in Qt 6 (Qt 5 folded Latin-1
+// letters as well, which are Cyrillic bytes in Windows-1251); the names keep
+// in sight the rule that the protocol's names rely on.
 QByteArray AsciiUpper(const QByteArray& text);
 QByteArray AsciiLower(const QByteArray& text);
 bool SameTextAscii(const QByteArray& a, const QByteArray& b);
@@ -60,8 +63,8 @@ std::optional<long double> ParseDecimal(const QByteArray& text, char platformSep
 // The decimal separator is always ".".
 QByteArray FormatDecimal(long double value);
 
-// A byte as two upper-case hexadecimal digits, and back.
-QByteArray ByteToHex(uint8_t value);
+// Two hexadecimal digits of either case as a byte; anything else gives no
+// value (QByteArray::fromHex would skip what is not a digit).
 std::optional<uint8_t> HexToByte(const QByteArray& twoDigits);
 
 }  // namespace TextUtils

@@ -5,7 +5,6 @@
 #include "Win1251.h"
 
 #include <algorithm>
-#include <cmath>
 #include <initializer_list>
 
 namespace {
@@ -87,14 +86,6 @@ bool TNGAS::WriteGroup(TOPVarList& group) {
   } catch (const ENGASError&) {
     return false;
   }
-}
-
-void TNGAS::SetProgress(int percent) {
-  if (!FProgressBar) return;
-  const int minimum = FProgressBar->Minimum();
-  const int maximum = FProgressBar->Maximum();
-  const double position = minimum + std::trunc((double(maximum) - minimum) * (percent / 100.0));
-  FProgressBar->SetPosition(static_cast<int>(std::clamp(position, double(minimum), double(maximum))));
 }
 
 bool TNGAS::ReadCommon() {
@@ -191,7 +182,7 @@ bool TNGAS::ReadArchive(int step, int first, int last, const TOPVarList& templ) 
       FArchive.AppendRecord(*working);
       if (last > first) {
         const double share = double(n + step - first) / double(last - first) * 100.0;
-        SetProgress(static_cast<int>(std::min(share, 100.0)));
+        ShowProgress(FProgressBar, static_cast<int>(std::min(share, 100.0)));
       }
     }
     return true;

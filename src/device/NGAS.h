@@ -32,8 +32,6 @@ class TNGAS {
   uint8_t DevAddress() const { return FDevAddress; }
   // The overall bar of an archive read.
   void SetProgressBar(TProgressSink* bar) { FProgressBar = bar; }
-  // Puts the bar at that share of its range; shares above 100 show it full.
-  void SetProgress(int percent);
 
   bool ReadMode() { return ReadGroup(FModeVarList); }
   // The common group and the alarm block: both are always exchanged, the

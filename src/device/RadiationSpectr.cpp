@@ -5,17 +5,12 @@
 #include "TextUtils.h"
 
 #include <QFileInfo>
+#include <QtEndian>
 
 #include <algorithm>
 #include <optional>
 
 namespace {
-
-int32_t LittleEndian32(const char* bytes) {
-  uint32_t value = 0;
-  for (int k = 3; k >= 0; --k) value = value << 8 | static_cast<uint8_t>(bytes[k]);
-  return static_cast<int32_t>(value);
-}
 
 struct THeaderKey {
   bool Found = false;
@@ -61,10 +56,9 @@ bool TRadiationSpectr::LoadDeviceBlock(const char* buffer, qsizetype count, bool
   if (!buffer) return false;
   const qsizetype taken = std::clamp<qsizetype>(count / 4, 0, kChannels);
   for (qsizetype i = 0; i < taken; ++i) {
-    char bytes[4];
-    std::copy_n(buffer + 4 * i, 4, bytes);
-    if (reverseBytes) std::reverse(bytes, bytes + 4);
-    FChannels[static_cast<size_t>(i)] = LittleEndian32(bytes);
+    const char* bytes = buffer + 4 * i;
+    FChannels[static_cast<size_t>(i)] =
+        reverseBytes ? qFromBigEndian<int32_t>(bytes) : qFromLittleEndian<int32_t>(bytes);
   }
   return true;
 }
@@ -131,9 +125,7 @@ QByteArray TRadiationSpectr::SaveBinary() const {
   header.truncate(kHeaderSize);
   QByteArray bytes(kBinarySize, '\0');
   std::copy(header.cbegin(), header.cend(), bytes.begin());
-  for (int i = 0; i < kChannels; ++i) {
-    const auto value = static_cast<uint32_t>(FChannels[static_cast<size_t>(i)]);
-    for (int k = 0; k < 4; ++k) bytes[kHeaderSize + 4 * i + k] = static_cast<char>(value >> (8 * k) & 0xFF);
-  }
+  for (qsizetype i = 0; i < kChannels; ++i)
+    qToLittleEndian(FChannels[static_cast<size_t>(i)], bytes.data() + kHeaderSize + 4 * i);
   return bytes;
 }

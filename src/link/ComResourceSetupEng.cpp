@@ -5,7 +5,6 @@
 #include "ui_ComResourceSetupEng.h"
 
 #include <QIcon>
-#include <QScreen>
 #include <QSerialPortInfo>
 
 namespace {
@@ -59,14 +58,6 @@ void TComPropertiesDialog::AddSystemPorts() {
     ui->PortNumCBox->addItem(name);
     ui->PortNumCBox->setItemData(ui->PortNumCBox->count() - 1, info.description(), Qt::ToolTipRole);
   }
-}
-
-bool TComPropertiesDialog::Edit(TComSettings& settings) {
-  ShowValues(settings);
-  if (const QScreen* screen = this->screen()) move(screen->availableGeometry().center() - rect().center());
-  if (exec() != QDialog::Accepted) return false;
-  TakeValues(settings);
-  return true;
 }
 
 void TComPropertiesDialog::ShowValues(const TComSettings& settings) {

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "ComSettingsEditor.h"
-
 #include <QDialog>
 
 #include <memory>
@@ -16,19 +14,16 @@ class TComPropertiesDialog;
 // The small modal window in which the operator chooses the serial port
 // settings. The values themselves live in TComSettings; the dialog shows
 // them, lets them be edited, and hands them back on OK. The main window owns
-// it as a child and lends it to the channel as its settings editor, so it is
-// created once and kept between uses.
-class TComPropertiesDialog : public QDialog, public TComSettingsEditor {
+// it as a child, so it is created once and kept between uses, and lends it
+// to the channel through its settings editor, which runs it modally.
+class TComPropertiesDialog : public QDialog {
   Q_OBJECT
 
  public:
   explicit TComPropertiesDialog(QWidget* parent = nullptr);
   ~TComPropertiesDialog() override;
 
-  // Shows the settings modally; on OK they take the edited values.
-  bool Edit(TComSettings& settings) override;
-
-  // The two halves of Edit around the modal loop: the settings into the
+  // The two halves of an edit around the modal loop: the settings into the
   // controls, and the controls' texts back into the settings. The two
   // write time-outs have no control and are left alone.
   void ShowValues(const TComSettings& settings);

@@ -3,8 +3,8 @@
 class TComSettings;
 
 // Shows the serial settings to the operator and lets them be changed. The
-// program's settings dialog implements it; the channel, which lives below
-// the windows, only knows this interface.
+// program implements it with its settings dialog (TComSettingsDialogEditor);
+// the channel, which lives below the windows, only knows this interface.
 class TComSettingsEditor {
  public:
   virtual ~TComSettingsEditor() = default;

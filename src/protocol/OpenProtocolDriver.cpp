@@ -20,9 +20,8 @@ const QByteArray kAnswerPrefix = "<- ";
 const QByteArray kCharPrefix = " ~ ";
 
 QByteArray HexBytes(const uint8_t* bytes, int count) {
-  QByteArray text;
-  text.reserve(count * 3);
-  for (int i = 0; i < count; ++i) text += TextUtils::ByteToHex(bytes[i]) + ' ';
+  QByteArray text = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes), count).toHex(' ').toUpper();
+  if (!text.isEmpty()) text += ' ';
   return text;
 }
 
@@ -149,7 +148,7 @@ bool TOpenProtocolDriver::TransferVars(uint8_t address, TOPVarList& list, TTrans
         item->Value = answered.Value;
       }
     }
-    SetProgress(next * 100 / count);
+    ShowProgress(FProgressBar, next * 100 / count);
   }
   ResetProgress();
   return true;
@@ -226,7 +225,7 @@ bool TOpenProtocolDriver::ReadBlocks(uint8_t address, const TOPVarList& list, ui
     // transfer rather than having its surplus silently dropped.
     if (collected.size() + content.size() > kBlockBufferSize) return fail(TFailure::BadContent, request);
     collected += content;
-    SetProgress(static_cast<int>(static_cast<int64_t>(block) * 100 / *blocks));
+    ShowProgress(FProgressBar, static_cast<int>(static_cast<int64_t>(block) * 100 / *blocks));
   }
   data = collected;
   size = static_cast<uint32_t>(collected.size());
@@ -390,13 +389,6 @@ void TOpenProtocolDriver::Log(TLogSink* log, const QByteArray& line) {
   if (!log) return;
   if (log->LineCount() > kMaxLogLines - 1) log->DeleteFirstLine();
   log->AppendLine(line);
-}
-
-void TOpenProtocolDriver::SetProgress(int percent) {
-  if (!FProgressBar) return;
-  const int minimum = FProgressBar->Minimum();
-  const int maximum = FProgressBar->Maximum();
-  FProgressBar->SetPosition(minimum + static_cast<int>(static_cast<int64_t>(maximum - minimum) * percent / 100));
 }
 
 void TOpenProtocolDriver::ResetProgress() {

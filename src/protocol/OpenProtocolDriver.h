@@ -161,7 +161,6 @@ class TOpenProtocolDriver {
 
   void Log(TLogSink* log, const QByteArray& line);
   void LogAttempt(const TAttempt& attempt, bool blockAnswer);
-  void SetProgress(int percent);
   void ResetProgress();
 
   TCommChannel* FChannel = nullptr;

@@ -1,20 +1,12 @@
 #include "OpenProtocolFrame.h"
 
+#include <QtEndian>
+
 #include <cstring>
 
 namespace OpenProtocolFrame {
 
 namespace {
-
-void PutUint32(uint8_t* at, uint32_t value) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(value >> (8 * i));
-}
-
-uint32_t GetUint32(const uint8_t* at) {
-  uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = (value << 8) | at[i];
-  return value;
-}
 
 uint32_t RotateLeft(uint32_t value, int bits) { return (value << bits) | (value >> (32 - bits)); }
 
@@ -48,17 +40,17 @@ QByteArray BuildFrame(const TPacket& packet, TChecksumKind kind) {
   bytes[0] = packet.Destination;
   bytes[1] = packet.Source;
   bytes[2] = packet.Length;
-  PutUint32(bytes + 3, Checksum(kind, bytes, 3));
+  qToLittleEndian(Checksum(kind, bytes, 3), bytes + 3);
   if (packet.Length > 0) {
     std::memcpy(bytes + kHeaderSize, packet.Data.data(), packet.Length);
-    PutUint32(bytes + kHeaderSize + packet.Length, Checksum(kind, bytes + kHeaderSize, packet.Length));
+    qToLittleEndian(Checksum(kind, bytes + kHeaderSize, packet.Length), bytes + kHeaderSize + packet.Length);
   }
   return frame;
 }
 
 TDecodeResult DecodeFrame(const uint8_t* bytes, size_t count, TChecksumKind kind) {
   TDecodeResult result;
-  if (count < static_cast<size_t>(kHeaderSize) || Checksum(kind, bytes, 3) != GetUint32(bytes + 3)) {
+  if (count < static_cast<size_t>(kHeaderSize) || Checksum(kind, bytes, 3) != qFromLittleEndian<uint32_t>(bytes + 3)) {
     result.BadCRC = true;
     return result;
   }
@@ -69,7 +61,7 @@ TDecodeResult DecodeFrame(const uint8_t* bytes, size_t count, TChecksumKind kind
   if (packet.Length > 0) {
     const size_t needed = static_cast<size_t>(kHeaderSize) + packet.Length + 4;
     const uint8_t* data = bytes + kHeaderSize;
-    if (count < needed || Checksum(kind, data, packet.Length) != GetUint32(data + packet.Length)) {
+    if (count < needed || Checksum(kind, data, packet.Length) != qFromLittleEndian<uint32_t>(data + packet.Length)) {
       result.BadCRC = true;
       return result;
     }

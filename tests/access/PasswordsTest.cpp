@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <sys/stat.h>
 
 namespace {
 
@@ -169,7 +170,8 @@ TEST(Passwords, FilesSaveWholeAndLoadOnlyWhatIsThere) {
   EXPECT_FALSE(loaded.LoadFromBytes(QByteArray("\r\n").repeated(TPasswords::kMaxLines) + "1", pwd));
   EXPECT_EQ(loaded.Password().Count(), 0);
   ASSERT_TRUE(QDir(dir.path()).mkdir("folder.pwd"));
-  for (const char* name : {"missing.pwd", "folder.pwd", "big.pwd"}) {
+  ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe.pwd")).constData(), 0600), 0);
+  for (const char* name : {"missing.pwd", "folder.pwd", "big.pwd", "pipe.pwd"}) {
     ASSERT_TRUE(loaded.LoadPasswordsList(pwd));
     EXPECT_FALSE(loaded.LoadPasswordsList(dir.filePath(name))) << name;
     EXPECT_EQ(loaded.Password().Count(), 0) << name;

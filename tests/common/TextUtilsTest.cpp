@@ -27,8 +27,30 @@ TEST(TextUtils, UpperCasesAsciiLettersOnly) {
   // "Статус" in Windows-1251 keeps its bytes.
   const QByteArray cyrillic("\xD1\xF2\xE0\xF2\xF3\xF1");
   EXPECT_EQ(AsciiUpper("status:a001" + cyrillic), "STATUS:A001" + cyrillic);
+  EXPECT_EQ(AsciiLower("STATUS:A001" + cyrillic), "status:a001" + cyrillic);
   EXPECT_TRUE(SameTextAscii("x:a001", "X:A001"));
   EXPECT_FALSE(SameTextAscii("\xE0", "\xC0"));  // Cyrillic a and A differ
+  EXPECT_FALSE(SameTextAscii("ab", QByteArray("AB\0", 3)));
+  // Every byte alone, and every pair of bytes inside a name: equal exactly
+  // when they are the same byte or the two cases of one ASCII letter.
+  const auto letter = [](int c) { return c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c; };
+  QByteArray every;
+  QByteArray upper;
+  QByteArray lower;
+  for (int c = 0; c < 256; ++c) {
+    every += char(c);
+    upper += char(letter(c));
+    lower += char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  }
+  EXPECT_EQ(AsciiUpper(every), upper);
+  EXPECT_EQ(AsciiLower(every), lower);
+  int mismatches = 0;
+  for (int a = 0; a < 256; ++a)
+    for (int b = 0; b < 256; ++b)
+      if (SameTextAscii("x" + QByteArray(1, char(a)) + "y", "X" + QByteArray(1, char(b)) + "Y") !=
+          (letter(a) == letter(b)))
+        ++mismatches;
+  EXPECT_EQ(mismatches, 0);
 }
 
 TEST(TextUtils, ParsesIntegers) {
@@ -91,8 +113,6 @@ TEST(TextUtils, DecimalRoundTripKeepsFifteenDigits) {
 }
 
 TEST(TextUtils, HexBytes) {
-  EXPECT_EQ(ByteToHex(0x0A), "0A");
-  EXPECT_EQ(ByteToHex(0xFF), "FF");
   EXPECT_EQ(HexToByte("4d"), 0x4D);
   EXPECT_EQ(HexToByte("00"), 0);
   EXPECT_FALSE(HexToByte("4x"));

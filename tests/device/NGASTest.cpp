@@ -309,13 +309,3 @@ TEST(NGASWithoutDriver, EveryExchangeFailsQuietly) {
   EXPECT_FALSE(ngas.ReadArchRecord(ngas.ArchDefaultMaskVarList(), 1, slot));
   EXPECT_FALSE(ngas.WriteNet());
 }
-
-TEST(NGASProgress, PositionFollowsTheBarsRangeAndStopsAtFull) {
-  TNGAS ngas(nullptr);
-  ngas.SetProgress(50);  // no bar: nothing happens
-  TRecordingBar bar(10, 110);
-  ngas.SetProgress(50);
-  ngas.SetProgressBar(&bar);
-  for (int percent : {0, 33, 50, 100, 150, -5}) ngas.SetProgress(percent);
-  EXPECT_EQ(bar.Positions, std::vector<int>({10, 43, 60, 110, 110, 10}));
-}

@@ -1,7 +1,5 @@
 #include "ComResourceSetupEng.h"
 #include "ComSettings.h"
-#include "QtSerialPort.h"
-#include "RS232Channel.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -208,7 +206,9 @@ TEST_F(ComPropertiesDialogTest, ShowsTheSettingsWithOkFocusedAndTakesTypedTextsO
     // Enter while typing presses the default button, OK.
     QTest::keyClick(Box("PortNumCBox")->lineEdit(), Qt::Key_Return);
   });
-  EXPECT_TRUE(FDialog.Edit(settings));
+  FDialog.ShowValues(settings);
+  ASSERT_EQ(FDialog.exec(), QDialog::Accepted);
+  FDialog.TakeValues(settings);
   EXPECT_EQ(focused, Child<QPushButton>("btOK"));
   EXPECT_EQ(shownSpeed, "4800 baud");
   EXPECT_EQ(settings.PortNumber(), "/dev/pts/7");
@@ -218,34 +218,29 @@ TEST_F(ComPropertiesDialogTest, ShowsTheSettingsWithOkFocusedAndTakesTypedTextsO
   EXPECT_EQ(settings.WriteTimeoutConstant(), 25);
 }
 
-TEST_F(ComPropertiesDialogTest, CancelOrEscLeavesThePreviousValues) {
+// What a cancelled dialog held is not kept: the channel restores its
+// settings itself, and the next edit shows them again.
+TEST_F(ComPropertiesDialogTest, CancelOrEscRejectsAndTheNextEditShowsTheSettingsAgain) {
   const std::function<void()> closers[] = {
       [this] { QTest::mouseClick(Child<QPushButton>("btCancel"), Qt::LeftButton); },
       [this] { QTest::keyClick(&FDialog, Qt::Key_Escape); },
       // Esc while typing in a box cancels as well.
       [this] { QTest::keyClick(Box("SpeedCBox")->lineEdit(), Qt::Key_Escape); },
   };
+  TComSettings settings;
+  settings.SetTransferRate("2400 baud");
   for (const auto& close : closers) {
-    TRS232Channel channel(std::make_unique<TQtSerialPort>());
-    channel.SetEditor(&FDialog);
-    channel.Settings().SetTransferRate("2400 baud");
-    const TComSettings::TValues before = channel.Settings().GetValues();
+    FDialog.ShowValues(settings);
     WhenShown(FDialog, [&] {
       Box("SpeedCBox")->setCurrentText("300 baud");
       Box("PortNumCBox")->setCurrentText("COM5");
       Box("SpeedCBox")->setFocus();
       close();
     });
-    EXPECT_FALSE(channel.Configure());
-    EXPECT_EQ(channel.Settings().GetValues(), before);
-
-    QString shownSpeed;
-    WhenShown(FDialog, [&] {
-      shownSpeed = Box("SpeedCBox")->currentText();
-      FDialog.reject();
-    });
-    EXPECT_FALSE(channel.Configure());
-    EXPECT_EQ(shownSpeed, "2400 baud");
+    EXPECT_EQ(FDialog.exec(), QDialog::Rejected);
+    FDialog.ShowValues(settings);
+    EXPECT_EQ(Box("SpeedCBox")->currentText(), "2400 baud");
+    EXPECT_EQ(Box("PortNumCBox")->currentText(), "COM1");
   }
 }
 

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "NumberEntryDialog.h"
 
 #include <memory>
 
 namespace Ui {
 class TEnterDevNumberWindow;
 }
-class QLineEdit;
 
 // Asks for the device number: the address byte sent with every request.
-// The dialog does not check the entry on OK; GetValue tells whether it is
-// valid.
-class TEnterDevNumberWindow : public QDialog {
+// GetValue tells whether the entry is valid.
+class TEnterDevNumberWindow : public TNumberEntryDialog {
   Q_OBJECT
 
  public:
@@ -25,14 +23,7 @@ class TEnterDevNumberWindow : public QDialog {
   // what it showed.
   void SetValue(int n);
   // The number typed, or -1 when the field does not hold one of 0 to 255.
-  int GetValue() const;
-
-  QLineEdit* NumME() const;
-  void FormActivate();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  bool event(QEvent* event) override;
+  int GetValue() const { return ValueIn(0, kMaxValue); }
 
  private:
   std::unique_ptr<Ui::TEnterDevNumberWindow> FUi;

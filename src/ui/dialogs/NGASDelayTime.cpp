@@ -1,13 +1,11 @@
 #include "NGASDelayTime.h"
 
-#include "NumberEditText.h"
-#include "WindowPlacement.h"
 #include "ui_NGASDelayTime.h"
 
 TDelayTimeWindow::TDelayTimeWindow(QWidget* owner)
-    : QDialog(owner, kDialogWithoutButtons), FUi(std::make_unique<Ui::TDelayTimeWindow>()) {
+    : TNumberEntryDialog(owner), FUi(std::make_unique<Ui::TDelayTimeWindow>()) {
   FUi->setupUi(this);
-  setFixedSize(size());
+  TakeForm(FUi->NumME);
 }
 
 TDelayTimeWindow::~TDelayTimeWindow() = default;
@@ -20,23 +18,3 @@ void TDelayTimeWindow::SetValue(int n) {
 }
 
 void TDelayTimeWindow::ClearValue() { FUi->NumME->clear(); }
-
-int TDelayTimeWindow::GetValue() const {
-  const std::optional<int> value = NumberEditText::Value(FUi->NumME->text());
-  return value && *value >= kMinValue && *value <= kMaxValue ? *value : -1;
-}
-
-QLineEdit* TDelayTimeWindow::NumME() const { return FUi->NumME; }
-
-void TDelayTimeWindow::FormActivate() { NumberEditText::FocusAndSelectAll(FUi->NumME); }
-
-void TDelayTimeWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  CenterOnScreen(this);
-  FormActivate();
-}
-
-bool TDelayTimeWindow::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) FormActivate();
-  return QDialog::event(event);
-}

@@ -1,18 +1,16 @@
 #pragma once
 
-#include <QDialog>
+#include "NumberEntryDialog.h"
 
 #include <memory>
 
 namespace Ui {
 class TDelayTimeWindow;
 }
-class QLineEdit;
 
 // Asks for the period, in seconds, between the requests of the test mode.
-// The dialog does not check the entry on OK; GetValue tells whether it is
-// valid.
-class TDelayTimeWindow : public QDialog {
+// GetValue tells whether the entry is valid.
+class TDelayTimeWindow : public TNumberEntryDialog {
   Q_OBJECT
 
  public:
@@ -26,14 +24,7 @@ class TDelayTimeWindow : public QDialog {
   void SetValue(int n);
   void ClearValue();
   // The period typed, or -1 when the field does not hold one of 1 to 255.
-  int GetValue() const;
-
-  QLineEdit* NumME() const;
-  void FormActivate();
-
- protected:
-  void showEvent(QShowEvent* event) override;
-  bool event(QEvent* event) override;
+  int GetValue() const { return ValueIn(kMinValue, kMaxValue); }
 
  private:
   std::unique_ptr<Ui::TDelayTimeWindow> FUi;

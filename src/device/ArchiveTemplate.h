@@ -30,7 +30,9 @@ struct TArchiveTemplate {
   static TArchiveTemplate FromBytes(const QByteArray& bytes, int totalRecords);
   QByteArray ToBytes() const;
 
-  // None when the file does not exist or cannot be read.
+  // None when the file does not exist, cannot be read or is not a regular
+  // file of at most kMaxFileSize bytes: a pipe or a device named *.ash is
+  // refused before it is opened, so it cannot hold the window.
   static std::optional<TArchiveTemplate> Load(const QString& fileName, int totalRecords);
   // Writes the whole file or nothing.
   bool Save(const QString& fileName) const;

@@ -1,9 +1,8 @@
 #include "ArchiveTemplate.h"
 
 #include "AtomicFile.h"
+#include "RegularFile.h"
 #include "TextUtils.h"
-
-#include <QFile>
 
 namespace {
 
@@ -32,11 +31,9 @@ QByteArray TArchiveTemplate::ToBytes() const {
 }
 
 std::optional<TArchiveTemplate> TArchiveTemplate::Load(const QString& fileName, int totalRecords) {
-  QFile file(fileName);
-  if (!file.open(QIODevice::ReadOnly) || file.size() > kMaxFileSize) return std::nullopt;
-  const QByteArray bytes = file.read(kMaxFileSize + 1);
-  if (file.error() != QFileDevice::NoError || bytes.size() > kMaxFileSize) return std::nullopt;
-  return FromBytes(bytes, totalRecords);
+  const std::optional<QByteArray> bytes = ReadRegularFile(fileName, kMaxFileSize);
+  if (!bytes) return std::nullopt;
+  return FromBytes(*bytes, totalRecords);
 }
 
 bool TArchiveTemplate::Save(const QString& fileName) const { return SaveFileAtomically(fileName, ToBytes()); }
