@@ -7,6 +7,7 @@
 #include "Win1251.h"
 
 #include <QDateTime>
+#include <QFileInfo>
 #include <QLocale>
 
 #include <vector>
@@ -92,4 +93,8 @@ QByteArray SpectrToCsv(const TRadiationSpectr& spectr, const TCsvFormat& format)
         format);
   }
   return csv;
+}
+
+bool IsCsvFileName(const QString& fileName) {
+  return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
 }

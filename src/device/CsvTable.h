@@ -3,6 +3,7 @@
 #include <QByteArray>
 
 class QLocale;
+class QString;
 class TDeviceArchive;
 class TRadiationSpectr;
 
@@ -34,3 +35,7 @@ QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format)
 // A spectrum: channel, energy (A × channel + B) and count for each of the
 // 1024 channels.
 QByteArray SpectrToCsv(const TRadiationSpectr& spectr, const TCsvFormat& format);
+
+// Whether the operator chose the table by the name's extension (".csv" in
+// any case) rather than the program's own file format.
+bool IsCsvFileName(const QString& fileName);

@@ -137,8 +137,7 @@ bool TQtSerialPort::Write(const uint8_t* buffer, uint32_t count, uint32_t& writt
   const qint64 queued = FPort.write(reinterpret_cast<const char*>(buffer), count);
   if (queued < 0) return false;
   while (FPort.bytesToWrite() > 0 && !deadline.hasExpired()) {
-    if (!FPort.waitForBytesWritten(SliceMs(deadline)) && IsLineError(FPort.error())) break;
-    Waiting();
+    if (!FPort.waitForBytesWritten(WaitMs(deadline)) && IsLineError(FPort.error())) break;
   }
   const qint64 unsent = FPort.bytesToWrite() + (count - queued);
   if (unsent > 0) {
@@ -162,12 +161,6 @@ qint64 TQtSerialPort::LineTimeMs(uint32_t bytes) const {
   return qint64{bytes} * 10 * 1000 / baud + kDrainAllowanceMs;
 }
 
-int TQtSerialPort::SliceMs(const QDeadlineTimer& deadline) const {
-  const int ms = WaitMs(deadline);
-  if (!HasWaitCallback()) return ms;
-  return ms < 0 ? kWaitSliceMs : std::min(ms, kWaitSliceMs);
-}
-
 bool TQtSerialPort::DrainOutput(const QDeadlineTimer& deadline) {
 #ifdef Q_OS_WIN
   // The write's time-outs bound FlushFileBuffers on a COM port.
@@ -187,7 +180,6 @@ bool TQtSerialPort::DrainOutput(const QDeadlineTimer& deadline) {
       return false;
     }
     QThread::msleep(static_cast<unsigned long>(std::clamp<qint64>(deadline.remainingTime(), 1, kDrainPollMs)));
-    Waiting();
   }
 #endif
 }
@@ -206,8 +198,7 @@ bool TQtSerialPort::Read(uint8_t* buffer, uint32_t size, uint32_t& count,
     const QDeadlineTimer& wait = count > 0 && gap < total ? gap : total;
     if (wait.hasExpired()) return true;
     FPort.clearError();
-    if (!FPort.waitForReadyRead(SliceMs(wait)) && IsLineError(FPort.error())) return false;
-    Waiting();
+    if (!FPort.waitForReadyRead(WaitMs(wait)) && IsLineError(FPort.error())) return false;
   }
 }
 

@@ -31,6 +31,7 @@ class TQtSerialPort : public TSerialPort {
   bool Read(uint8_t* buffer, uint32_t size, uint32_t& count,
             TCommChannel::TExpectedLength expectedLength = nullptr) override;
   bool DiscardInput() override { return IsOpen() && FPort.clear(QSerialPort::Input); }
+  void MoveToThread(QThread* thread) override { FPort.moveToThread(thread); }
 
  private:
   // Moves what has arrived (at most size - count bytes, and no byte beyond a
@@ -38,9 +39,6 @@ class TQtSerialPort : public TSerialPort {
   // complete; arrived tells whether anything new was taken.
   bool TakeArrived(uint8_t* buffer, uint32_t size, uint32_t& count, TCommChannel::TExpectedLength expectedLength,
                    bool& arrived);
-  // How long one wait may last: up to the deadline, in slices when a wait
-  // callback is set.
-  int SliceMs(const QDeadlineTimer& deadline) const;
   // Waits until the operating system has sent its own buffer to the line,
   // until the deadline at most; false (the rest dropped) when it passed.
   bool DrainOutput(const QDeadlineTimer& deadline);

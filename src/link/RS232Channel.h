@@ -42,10 +42,6 @@ class TRS232Channel : public TCommChannel {
   bool Read(uint8_t* buffer, uint32_t size, uint32_t& count, TExpectedLength expectedLength = nullptr) override;
   void DiscardInput() override;
 
-  // Lets a program keep its windows painted while a read or a write waits
-  // for the line (see TSerialPort::SetWaitCallback).
-  void SetWaitCallback(std::function<void()> callback) { FPort->SetWaitCallback(std::move(callback)); }
-
   uint8_t State() const { return FState; }
   TComSettings& Settings() { return FSettings; }
   const TComSettings& Settings() const { return FSettings; }

@@ -5,7 +5,8 @@
 #include <QByteArray>
 
 #include <cstdint>
-#include <functional>
+
+class QThread;
 
 // The few serial-port operations the link needs, so that the settings code
 // drives one small interface: the production port on QSerialPort, an
@@ -68,18 +69,7 @@ class TSerialPort {
   // Drops what has been received and not yet read.
   virtual bool DiscardInput() = 0;
 
-  // Called every few tens of milliseconds while a read or a write waits for
-  // the line, so that a program can keep its windows painted during a long
-  // wait. It must not use the port.
-  void SetWaitCallback(std::function<void()> callback) { FWaitCallback = std::move(callback); }
-
- protected:
-  static constexpr int kWaitSliceMs = 50;
-  bool HasWaitCallback() const { return static_cast<bool>(FWaitCallback); }
-  void Waiting() const {
-    if (FWaitCallback) FWaitCallback();
-  }
-
- private:
-  std::function<void()> FWaitCallback;
+  // Hands the port to the thread that uses it from now on: a Qt port
+  // answers only on its own thread. Called before the port is opened.
+  virtual void MoveToThread(QThread*) {}
 };

@@ -74,6 +74,7 @@ TEST_F(AccessAboutTest, AccessLevelCommandAppliesOnlyAKnownPassword) {
 
   Type(QStringLiteral("Operator"));
   Action("AccessLevelMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(Pages(), "11010/1110000/11");
   EXPECT_EQ(FDialogs.DialogsRun, 1);
 
@@ -85,15 +86,18 @@ TEST_F(AccessAboutTest, AccessLevelCommandAppliesOnlyAKnownPassword) {
     return QDialog::Accepted;
   });
   Action("AccessLevelMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.DialogsRun, 3);
   Type(QStringLiteral("Operator"), false);
   Action("AccessLevelMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.DialogsRun, 4);
   EXPECT_EQ(Pages(), "11010/1110000/11");
 
   // Another password replaces the level; it does not add to it.
   Type(QStringLiteral("Dump"));
   Action("AccessLevelMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(Pages(), "00001/0000000/00");
 }
 
@@ -111,6 +115,7 @@ TEST_F(AccessAboutTest, AboutBoxShowsVersionAndPicture) {
     return QDialog::Accepted;
   });
   Action("AboutMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.DialogsRun, 1);
   about->SetVersionNumber(QString());
   EXPECT_EQ(about->VersionNumberLabel()->text(), QStringLiteral("Версия  "));
@@ -195,6 +200,7 @@ TEST_F(AccessAboutTest, NoRouteReachesAHiddenPage) {
     for (const auto& [route, take] : routes) {
       for (int step = 0; step < 3; ++step) {
         take(tabs);
+        Settle();
         EXPECT_TRUE(tabs->tabBar()->isTabVisible(tabs->currentIndex())) << control << ' ' << route;
       }
       for (const QString& name : Names(TakeRequests()))
@@ -208,6 +214,7 @@ TEST_F(AccessAboutTest, AChangeOfLevelLeavesNothingUnreadToWrite) {
   TMainForm& form = StartConnected();
   form.show();
   SettingsPages()->setCurrentIndex(TMainForm::kNetPage);
+  Settle();
   ASSERT_TRUE(Action("DispatchButton")->isEnabled());
   TakeRequests();
 
@@ -217,10 +224,13 @@ TEST_F(AccessAboutTest, AChangeOfLevelLeavesNothingUnreadToWrite) {
     form.ApplyAccessRights(level);
     EXPECT_FALSE(Action("DispatchButton")->isEnabled()) << level;
     Action("DispatchButton")->trigger();
+    Settle();
     form.DispatchButtonClick();
+    Settle();
     EXPECT_TRUE(TakeRequests().isEmpty()) << level << ": nothing is written";
   }
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_TRUE(Action("DispatchButton")->isEnabled()) << "the page read offers the write again";
   TakeRequests();
 
@@ -232,7 +242,9 @@ TEST_F(AccessAboutTest, AChangeOfLevelLeavesNothingUnreadToWrite) {
          {"RequestButton", "DispatchButton", "ToolButton1", "ToolButton2", "ReadSpectrMenuItem", "SaveSpectrMenuItem"})
       EXPECT_FALSE(Action(name)->isVisible() && Action(name)->isEnabled()) << level << ' ' << name;
     form.RequestButtonClick();
+    Settle();
     form.DispatchButtonClick();
+    Settle();
     EXPECT_TRUE(TakeRequests().isEmpty()) << level;
   }
 }
@@ -244,9 +256,11 @@ TEST_F(AccessAboutTest, TheFlowsToTheCommonPageKeepToTheLevel) {
   form.ApplyAccessRights("1-3;1-5;");
   ASSERT_EQ(CurrentSheet("Page1PageControl"), QStringLiteral("CounterSheet"));
   Action("RequestButton")->trigger();
+  Settle();
   ASSERT_TRUE(Action("DispatchButton")->isEnabled());
   ASSERT_TRUE(FEmulator.SetVariable("MAINENERGYA", "0"));
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_FALSE(Action("DispatchButton")->isEnabled()) << "the counter's parameters cannot be edited";
   FDialogs.Answers = {QMessageBox::No};
   SettingsPages()->setCurrentWidget(Child<QWidget>("TestSheet"));

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTabWidget>
+#include <QTest>
 
 void MainFormFixture::SetUp() {
   ASSERT_TRUE(FDir.isValid());
@@ -55,6 +56,14 @@ TMainForm& MainFormFixture::Start(std::unique_ptr<TSerialPort> port) {
   if (!port) port = std::make_unique<TQtSerialPort>();
   FForm = std::make_unique<TMainForm>(FDialogs, std::move(port));
   return *FForm;
+}
+
+void MainFormFixture::Settle() {
+  const TMainController* controller = FForm ? FForm->Controller() : nullptr;
+  if (!controller) return;
+  EXPECT_TRUE(QTest::qWaitFor([controller] { return controller->Settled(); }, 30000));
+  // The log lines and bar positions sent before the end have arrived too.
+  QCoreApplication::processEvents();
 }
 
 TEmulatorConfig MainFormFixture::EmulatorConfig() {

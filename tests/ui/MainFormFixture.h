@@ -34,6 +34,10 @@ class MainFormFixture : public testing::Test {
   // The production port unless the test brings its own.
   TMainForm& Start(std::unique_ptr<TSerialPort> port = nullptr);
 
+  // Runs the event loop until the window's last command, and what it left
+  // to run after it, are done: the exchanges run on the link thread.
+  void Settle();
+
   // The window against the emulator, every page reachable.
   TMainForm& StartConnected();
   void FailEveryRequest() { FEmulator.SetFaults({TFaultKind::NoAnswer, 0, 0, 0}); }

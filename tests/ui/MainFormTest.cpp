@@ -82,7 +82,7 @@ TEST_F(MainFormTest, StartsWithoutAnyFileOnDeviceOneWithTheDefaultPages) {
   EXPECT_FALSE(Action("ToolButton2")->isEnabled());
   EXPECT_EQ(form.TestRequestPeriod(), 10);
   EXPECT_EQ(form.NGAS()->DevAddress(), 1);
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   EXPECT_FALSE(form.TestMode());
   EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
   // No commport.cfg means COM1, which this machine does not have.
@@ -110,8 +110,9 @@ TEST_F(MainFormTest, APortThatDoesNotOpenIsReportedAndTheProgramRunsOn) {
 
   form.SelectSettingsPage(TMainForm::kMeasurePage);
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_FALSE(Action("DispatchButton")->isEnabled());
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   EXPECT_FALSE(form.WaitWindow()->isVisible());
   EXPECT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FEmulator.RequestCount(), 0);
@@ -155,6 +156,7 @@ TEST_F(MainFormTest, ReadingTheMeasurementPageAsksForItsTwelveVariablesAndOffers
   FEmulator.SetVariable("SUMALPHA", "12.5");
   form.SelectSettingsPage(TMainForm::kMeasurePage);
   Action("RequestButton")->trigger();
+  Settle();
 
   EXPECT_EQ(TakeRequests(), kMeasureReads);
   EXPECT_TRUE(Action("DispatchButton")->isEnabled());
@@ -162,13 +164,14 @@ TEST_F(MainFormTest, ReadingTheMeasurementPageAsksForItsTwelveVariablesAndOffers
   EXPECT_EQ(Child<QLabel>("Value1Panel")->text(), QStringLiteral("12.5"));
   EXPECT_FALSE(form.WaitWindow()->isVisible());
   EXPECT_EQ(form.WaitWindow()->MessageText(), QStringLiteral("загрузка измеренных значений"));
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   EXPECT_TRUE(FDialogs.Asked.empty());
   EXPECT_GT(Child<QListWidget>("CommTerminalLB")->count(), 0);
   EXPECT_GT(Child<QListWidget>("DebugLineTerminalLB")->count(), 0);
 
   FailEveryRequest();
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_FALSE(Action("DispatchButton")->isEnabled()) << "a failed read withdraws the write";
   EXPECT_TRUE(FDialogs.Asked.empty()) << "a failed read says nothing";
 }
@@ -186,6 +189,7 @@ TEST_F(MainFormTest, SelectingASettingsSubPageReadsIt) {
   StartConnected();
   for (const TRow& row : rows) {
     SettingsPages()->setCurrentIndex(row.Page);
+    Settle();
     const QByteArrayList requests = TakeRequests();
     ASSERT_FALSE(requests.isEmpty()) << row.Page;
     EXPECT_EQ(requests.first(), QByteArray(row.FirstRequest));
@@ -197,15 +201,20 @@ TEST_F(MainFormTest, DeviceButtonsDoNothingWherePagesHaveNoSuchCommand) {
   TMainForm& form = StartConnected();
   form.SelectSettingsPage(TMainForm::kTestPage);
   form.RequestButtonClick();
+  Settle();
   form.DispatchButtonClick();
+  Settle();
   for (int page : {TMainForm::kTerminalPage, TMainForm::kDumpPage}) {
     form.SelectMainPage(page);
     form.RequestButtonClick();
+    Settle();
     form.DispatchButtonClick();
+    Settle();
   }
   for (int page : {TMainForm::kSpectrPage, TMainForm::kArchivePage}) {
     form.SelectMainPage(page);
     form.DispatchButtonClick();
+    Settle();
   }
   EXPECT_EQ(FEmulator.RequestCount(), 0);
   EXPECT_TRUE(FDialogs.Asked.empty());
@@ -226,6 +235,7 @@ TEST_F(MainFormTest, PageChangesSetTheFileCommandsAndTheDeviceButtons) {
   TakeRequests();
   for (const TRow& row : rows) {
     MainPages()->setCurrentIndex(row.Page);
+    Settle();
     for (const char* name : {"ReadSpectrMenuItem", "SaveSpectrMenuItem", "ToolButton1", "ToolButton2"})
       EXPECT_EQ(Action(name)->isEnabled(), row.Files) << row.Page << name;
     EXPECT_EQ(Action("RequestButton")->isVisible(), row.Device) << row.Page;
@@ -239,6 +249,7 @@ TEST_F(MainFormTest, ACounterThatIsNotConnectedIsReportedAndTheCommonPageIsShown
   ASSERT_TRUE(FEmulator.SetVariable("MAINENERGYA", " 0 "));
   form.SelectSettingsPage(TMainForm::kCounterPage);
   Action("RequestButton")->trigger();
+  Settle();
 
   ASSERT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Information);
@@ -249,7 +260,7 @@ TEST_F(MainFormTest, ACounterThatIsNotConnectedIsReportedAndTheCommonPageIsShown
   EXPECT_EQ(names.first(), QStringLiteral("MAINENERGYA"));
   EXPECT_TRUE(names.contains(QStringLiteral("DATETIME"))) << "the common page is read next";
   EXPECT_TRUE(names.contains(QStringLiteral("BAS_INDICATOR")));
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
 }
 
 TEST_F(MainFormTest, AConnectedCounterIsShownOnItsPage) {
@@ -257,6 +268,7 @@ TEST_F(MainFormTest, AConnectedCounterIsShownOnItsPage) {
   ASSERT_TRUE(FEmulator.SetVariable("EFFA", "0.35"));
   form.SelectSettingsPage(TMainForm::kCounterPage);
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_TRUE(FDialogs.Asked.empty());
   EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCounterPage);
   EXPECT_EQ(Child<QLineEdit>("EffAEdit")->text(), QStringLiteral("0.35"));
@@ -266,39 +278,42 @@ TEST_F(MainFormTest, AFailedWriteIsReportedAndASuccessfulOneIsNot) {
   TMainForm& form = StartConnected();
   form.SelectSettingsPage(TMainForm::kNetPage);
   Action("RequestButton")->trigger();
+  Settle();
   ASSERT_TRUE(Action("DispatchButton")->isEnabled());
   TakeRequests();
 
   Action("DispatchButton")->trigger();
+  Settle();
   EXPECT_EQ(Names(TakeRequests()), (QStringList{"NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
   EXPECT_TRUE(FDialogs.Asked.empty());
 
   FailEveryRequest();
   Action("DispatchButton")->trigger();
+  Settle();
   ASSERT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Warning);
   EXPECT_EQ(FDialogs.Asked[0].Text, kWriteFailed);
   EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   EXPECT_FALSE(form.WaitWindow()->isVisible());
 }
 
 TEST_F(MainFormTest, WritesSendTheGroupOfTheirPage) {
   struct TRow {
-    uint8_t Command;
+    TMainForm::TCommand Command;
     QStringList Names;
     const char* Caption;
   };
   const TRow rows[] = {
-      {TMainForm::kCmdWriteCommonAll,
+      {TMainForm::TCommand::WriteCommonAll,
        {"DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "ADRYCONTACTTHR", "BDRYCONTACTTHR", "RESOURCE",
         "BAS_SIRENE", "BAS_INDICATOR"},
        "запись общих параметров КЕВ"},
-      {TMainForm::kCmdWriteAlarmBlock, {"BAS_SIRENE", "BAS_INDICATOR"}, "запись параметров КЕВ"},
-      {TMainForm::kCmdWritePump,
+      {TMainForm::TCommand::WriteAlarmBlock, {"BAS_SIRENE", "BAS_INDICATOR"}, "запись параметров КЕВ"},
+      {TMainForm::TCommand::WritePump,
        {"FLOW", "VOLUME", "PUMPUPPERLEVEL", "PUMPLOWERLEVEL", "PREASSURE"},
        "запись параметров КЕВ"},
-      {TMainForm::kCmdWriteCounter,
+      {TMainForm::TCommand::WriteCounter,
        {"MAINENERGYA", "MAINENERGYB", "BGENERGYA", "BGENERGYB", "EFFA", "EFFB", "EFFAB", "EFFPB", "TRANS",
         "DURATIONTIME"},
        "запись параметров счетчика"},
@@ -306,6 +321,7 @@ TEST_F(MainFormTest, WritesSendTheGroupOfTheirPage) {
   TMainForm& form = StartConnected();
   for (const TRow& row : rows) {
     form.ExecuteCommand(row.Command);
+    Settle();
     EXPECT_EQ(Names(TakeRequests()), row.Names) << int(row.Command);
     EXPECT_EQ(form.WaitWindow()->MessageText(), QString::fromUtf8(row.Caption));
   }
@@ -317,8 +333,8 @@ TEST_F(MainFormTest, AWriteAskedForWhileTheWindowIsBusyIsDropped) {
   bool busyWhileAsked = false;
   FDialogs.WhileAsking = [&](const TScriptedDialogs::TAsked& asked) {
     if (asked.Text != kExitQuestion) return;
-    busyWhileAsked = form.BusyState() != TMainForm::kIdle;
-    form.ExecuteCommand(TMainForm::kCmdWriteNet);
+    busyWhileAsked = form.BusyState() != TBusyState::Idle;
+    form.ExecuteCommand(TMainForm::TCommand::WriteNet);
   };
   FDialogs.Answers = {QMessageBox::No};
   EXPECT_FALSE(form.close());
@@ -326,35 +342,39 @@ TEST_F(MainFormTest, AWriteAskedForWhileTheWindowIsBusyIsDropped) {
   EXPECT_TRUE(TakeRequests().isEmpty());
 
   FDialogs.WhileAsking = nullptr;
-  form.ExecuteCommand(TMainForm::kCmdWriteNet);
+  form.ExecuteCommand(TMainForm::TCommand::WriteNet);
+  Settle();
   EXPECT_EQ(TakeRequests().size(), 3);
 }
 
-TEST_F(MainFormTest, NothingTheOperatorOrATimerStartsRunsInsideAnExchange) {
+// The exchange runs on the link thread behind a modal wait window: what the
+// program or a timer asks for meanwhile is refused, and the result reaches
+// the page after the wait window has gone.
+TEST_F(MainFormTest, CommandsDuringAnExchangeAreRefusedAndTheResultFollowsTheWaitWindow) {
   TMainForm& form = StartConnected();
   form.show();
   form.SelectSettingsPage(TMainForm::kMeasurePage);
-  QToolButton* request =
-      qobject_cast<QToolButton*>(Child<QToolBar>("MainToolBar")->widgetForAction(Action("RequestButton")));
-  ASSERT_NE(request, nullptr);
-  int calledIn = 0;
-  // Fires from the first repaint between two requests.
-  QTimer::singleShot(0, &form, [&] {
-    ++calledIn;
-    EXPECT_TRUE(form.ExchangeRunning());
-    // The busy cursor shows that the clicks below are dropped.
-    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    QTest::mouseClick(request, Qt::LeftButton);
-    form.ExecuteCommand(TMainForm::kCmdWriteMeasure);
-    form.ExecuteCommand(TMainForm::kCmdReadNet);
+  int enabled = 0;
+  bool waitWindowGone = false;
+  QObject::connect(Action("DispatchButton"), &QAction::changed, &form, [&] {
+    if (!Action("DispatchButton")->isEnabled()) return;
+    ++enabled;
+    waitWindowGone = !form.WaitWindow()->isVisible();
   });
   form.RequestButtonClick();
-  EXPECT_EQ(calledIn, 1);
+  EXPECT_EQ(form.BusyState(), TBusyState::Reading);
+  EXPECT_TRUE(form.WaitWindow()->isVisible());
+  EXPECT_TRUE(form.WaitWindow()->isModal()) << "the operator's input goes nowhere else";
+  form.ExecuteCommand(TMainForm::TCommand::WriteMeasure);
+  form.ExecuteCommand(TMainForm::TCommand::ReadNet);
+  form.RequestButtonClick();
+  Settle();
   EXPECT_EQ(TakeRequests(), kMeasureReads);
-  EXPECT_FALSE(form.ExchangeRunning());
-  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-  QTest::mouseClick(request, Qt::LeftButton);
+  EXPECT_EQ(enabled, 1);
+  EXPECT_TRUE(waitWindowGone);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
+  form.RequestButtonClick();
+  Settle();
   EXPECT_EQ(TakeRequests(), kMeasureReads) << "the button works again after the exchange";
 }
 
@@ -362,14 +382,14 @@ TEST_F(MainFormTest, TheWindowIsKeptPaintedWhileAReadWaitsForASilentLine) {
   TMainForm& form = StartConnected();
   form.show();
   form.Channel()->Settings().SetLatencyPeriod("Approximately 0.75 second");
-  form.Channel()->Close();
-  ASSERT_TRUE(form.Channel()->Open());
+  ASSERT_TRUE(form.Controller()->OpenChannel());
   FailEveryRequest();
   int ticks = 0;
   QTimer ticker;
   QObject::connect(&ticker, &QTimer::timeout, [&ticks] { ++ticks; });
   ticker.start(20);
-  form.ExecuteCommand(TMainForm::kCmdReadMeasure);
+  form.ExecuteCommand(TMainForm::TCommand::ReadMeasure);
+  Settle();
   // Three attempts of about 0.8 s each: a window that only got its events
   // between the attempts would see three ticks at most.
   EXPECT_GE(ticks, 10);
@@ -379,16 +399,15 @@ TEST_F(MainFormTest, AnExceptionLeavingACommandIsShownAndTheWindowGoesOn) {
   WriteComPort();
   TMainForm& form = Start(std::make_unique<TBrokenPort>());
   ASSERT_TRUE(FDialogs.Asked.empty());
-  for (uint8_t command : {TMainForm::kCmdReadMeasure, TMainForm::kCmdWriteMeasure}) {
+  for (const TMainForm::TCommand command : {TMainForm::TCommand::ReadMeasure, TMainForm::TCommand::WriteMeasure}) {
     FDialogs.Asked.clear();
     form.ExecuteCommand(command);
+    Settle();
     ASSERT_EQ(FDialogs.Asked.size(), 1u) << int(command);
     EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Error);
     EXPECT_EQ(FDialogs.Asked[0].Text, QStringLiteral("Ошибочное действие : line broken"));
     EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::StandardButtons(QMessageBox::Yes));
-    EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
-    EXPECT_FALSE(form.ExchangeRunning());
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr) << "nor a busy cursor";
+    EXPECT_EQ(form.BusyState(), TBusyState::Idle);
     EXPECT_FALSE(form.WaitWindow()->isVisible()) << "no wait window is left on the screen";
   }
 }
@@ -398,8 +417,9 @@ TEST_F(MainFormTest, TheExitQuestionDecidesWhetherTheWindowCloses) {
   form.show();
   FDialogs.Answers = {QMessageBox::No, QMessageBox::Yes};
   Action("ExitMenuItem")->trigger();
+  Settle();
   EXPECT_TRUE(form.isVisible());
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   ASSERT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Confirmation);
   EXPECT_EQ(FDialogs.Asked[0].Text, kExitQuestion);
@@ -453,7 +473,9 @@ TEST_F(MainFormTest, TheDeviceNumberCommandChangesTheAddressAndKeepsIt) {
 
   FDialogs.DialogAnswers = {typeAndClose("9", QDialog::Rejected), typeAndClose("", QDialog::Accepted)};
   Action("DevNumberMenuItem")->trigger();
+  Settle();
   Action("ToolButton4")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.DialogsRun, 2);
   EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 1"));
   EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("25\r\n1\r\n"));
@@ -464,6 +486,7 @@ TEST_F(MainFormTest, TheDeviceNumberCommandChangesTheAddressAndKeepsIt) {
     return typeAndClose("7", QDialog::Accepted)(dialog);
   }};
   Action("DevNumberMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(form.windowTitle(), QStringLiteral("КЕВ 1.70 - № 7"));
   EXPECT_EQ(form.NGAS()->DevAddress(), 7);
   EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("25\r\n7\r\n"));
@@ -471,15 +494,18 @@ TEST_F(MainFormTest, TheDeviceNumberCommandChangesTheAddressAndKeepsIt) {
   FEmulator.SetAddress(7);
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
+  Settle();
   EXPECT_TRUE(Action("DispatchButton")->isEnabled()) << "the installation at address 7 answers";
 
   FDialogs.DialogAnswers = {typeAndClose("30", QDialog::Accepted)};
   Action("TestPauseMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(form.TestRequestPeriod(), 30);
   EXPECT_EQ(form.TestModeRequestTimer()->interval(), 30000);
   EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("30\r\n7\r\n"));
   FDialogs.DialogAnswers = {typeAndClose("0", QDialog::Accepted)};
   Action("TestPauseMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(form.TestRequestPeriod(), 30);
 }
 
@@ -494,21 +520,25 @@ TEST_F(MainFormTest, NewSerialSettingsAreSavedAndThePortReopened) {
   const QByteArray saved = ReadFile(QStringLiteral("commport.cfg"));
   FDialogs.DialogAnswers = {choosePort(QStringLiteral("/dev/null-port"), QDialog::Rejected)};
   Action("RS232MenuItem")->trigger();
+  Settle();
   EXPECT_EQ(ReadFile(QStringLiteral("commport.cfg")), saved) << "a cancelled dialog saves nothing";
   EXPECT_TRUE(FDialogs.Asked.empty());
 
   const QString missing = FDir.filePath(QStringLiteral("missing-tty"));
   FDialogs.DialogAnswers = {choosePort(missing, QDialog::Accepted)};
   Action("RS232MenuItem")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.Texts(), QStringList{kPortUnavailable});
   EXPECT_TRUE(
       ReadFile(QStringLiteral("commport.cfg")).startsWith("PortNumber=" + Win1251::FromUnicode(missing) + "\r\n"));
 
   FDialogs.DialogAnswers = {choosePort(FServer->SlavePath(), QDialog::Accepted)};
   Action("RS232MenuItem")->trigger();
+  Settle();
   EXPECT_EQ(FDialogs.Asked.size(), 1u);
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
+  Settle();
   EXPECT_EQ(TakeRequests().size(), 3) << "the reopened port reaches the installation";
 }
 
@@ -516,6 +546,7 @@ TEST_F(MainFormTest, TheLogContextMenusSaveTheWholePageAndClearIt) {
   TMainForm& form = StartConnected();
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
+  Settle();
   auto* terminal = Child<QListWidget>("CommTerminalLB");
   auto* dump = Child<QListWidget>("DebugLineTerminalLB");
   EXPECT_EQ(terminal->item(0)->text(), QStringLiteral("-> NETADDRESS=??;"));

@@ -41,6 +41,7 @@ class PageBindingTest : public MainFormFixture {
   void ReadPage(int page) {
     FForm->SelectSettingsPage(page);
     Action("RequestButton")->trigger();
+    Settle();
   }
 
   // A radio button takes a click only on its circle and caption, which may
@@ -55,17 +56,20 @@ class PageBindingTest : public MainFormFixture {
       where = button->style()->subElementRect(QStyle::SE_RadioButtonClickRect, &option, button).center();
     }
     QTest::mouseClick(button, Qt::LeftButton, Qt::NoModifier, where);
+    Settle();
   }
 
   void Type(const char* name, const QString& text) {
     auto* edit = Child<QLineEdit>(name);
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_Delete);
+    Settle();
     // The test library spells out ASCII keys only; other letters arrive as
     // the text of a key event, as from a Cyrillic keyboard layout.
     for (const QChar character : text) {
       if (character.unicode() < 0x80) {
         QTest::keyClick(edit, character.toLatin1());
+        Settle();
       } else {
         QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, QString(character));
         QCoreApplication::sendEvent(edit, &press);
@@ -94,6 +98,7 @@ TEST_F(PageBindingTest, TheInstallationsClockIsShownInThePickersAndAChangedPartI
   EXPECT_EQ(CommonValue(CommonVar::DATETIME), QByteArray("02/01/2006 08.00.00"));
   TakeRequests();
   Action("DispatchButton")->trigger();
+  Settle();
   const QByteArrayList sent = TakeRequests();
   ASSERT_FALSE(sent.isEmpty());
   EXPECT_EQ(sent.first(), QByteArray("DATETIME=02/01/2006 08.00.00;"));
@@ -165,6 +170,7 @@ TEST_F(PageBindingTest, RefreshesLeaveTheValuesAsTheInstallationSentThem) {
 
   TakeRequests();
   Action("DispatchButton")->trigger();
+  Settle();
   const QByteArrayList sent = TakeRequests();
   EXPECT_TRUE(sent.contains("DATETIME=07.03.2005 14:05:09 X;"));
   EXPECT_TRUE(sent.contains("ADRYCONTACTTHR=5\x98;"));
@@ -192,6 +198,7 @@ TEST_F(PageBindingTest, EditsPutTheirTextIntoTheVariableThatTheWriteSends) {
     Type(row.Edit, row.Typed);
     TakeRequests();
     Action("DispatchButton")->trigger();
+    Settle();
     const QByteArray item = QByteArray(row.Name) + '=' + Win1251::FromUnicode(row.Typed) + ';';
     EXPECT_TRUE(TakeRequests().contains(item)) << row.Name;
     EXPECT_EQ(Variable(row.Name), Win1251::FromUnicode(row.Typed)) << row.Name;
@@ -207,6 +214,7 @@ TEST_F(PageBindingTest, EditsRefuseTheCharactersThatDelimitItemsOnTheLine) {
   EXPECT_EQ(FForm->NGAS()->MeasureVarList().GetItem(MeasureVar::ALPHAALARM1)->Value, QByteArray("5MODE1"));
   TakeRequests();
   Action("DispatchButton")->trigger();
+  Settle();
   EXPECT_FALSE(Names(TakeRequests()).contains(QStringLiteral("MODE")));
   EXPECT_EQ(Variable("MODE"), QByteArray("0"));
 
@@ -357,6 +365,7 @@ TEST_F(PageBindingTest, TheEthernetChoiceChangesTheVariableAndWaitsForTheWrite) 
   EXPECT_TRUE(TakeRequests().isEmpty());
   EXPECT_EQ(FForm->NGAS()->NetVarList().GetItem(NetVar::ETHERNET)->Value, QByteArray("0"));
   Action("DispatchButton")->trigger();
+  Settle();
   EXPECT_TRUE(TakeRequests().contains("ETHERNET=0;"));
   EXPECT_EQ(Variable("ETHERNET"), QByteArray("0"));
 

@@ -106,6 +106,8 @@ int main(int argc, char* argv[]) {
     TMainForm form(dialogs, std::make_unique<TQtSerialPort>());
     form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
     form.show();
+    // The exchanges run on the link thread: each step waits for its end.
+    const auto settle = [&form] { QTest::qWaitFor([&form] { return form.Controller()->Settled(); }, 30000); };
     auto* settings = form.findChild<QTabWidget*>(QStringLiteral("Page1PageControl"));
     const char* pages[] = {"common", "measure", "counter", "pump", "test", "service", "net"};
     // Each sub-page as the operator reaches it: selecting it reads it, and
@@ -116,15 +118,18 @@ int main(int argc, char* argv[]) {
         form.RequestButtonClick();
       else
         settings->setCurrentIndex(page);
+      settle();
       if (page == TMainForm::kTestPage) {
         emulator.SetVariable("TEST", "129");
-        form.ExecuteCommand(TMainForm::kCmdReadTest);
+        form.ExecuteCommand(TMainForm::TCommand::ReadTest);
+        settle();
       }
       Save(&form, folder, QStringLiteral("main-%1-%2").arg(page + 1).arg(QString::fromLatin1(pages[page])));
     }
     // On a real (or virtual X) screen, also the screen as a person sees it.
     if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
       form.SelectSettingsPage(TMainForm::kMeasurePage);
+      settle();
       QTest::qWait(500);
       SaveImage(QGuiApplication::primaryScreen()->grabWindow(0).toImage(), folder, QStringLiteral("screen"));
     }
@@ -136,9 +141,11 @@ int main(int argc, char* argv[]) {
     const auto readShown = [&] {
       dialogs.DialogAnswers = {[](QDialog&) { return int(QDialog::Accepted); }};
       form.RequestButtonClick();
+      settle();
       dialogs.DialogAnswers.clear();
     };
     mainPages->setCurrentIndex(TMainForm::kSpectrPage);
+    settle();
     const char* spectrumPages[] = {"main", "background"};
     for (int page = 0; page < spectra->count(); ++page) {
       spectra->setCurrentIndex(page);

@@ -30,6 +30,7 @@ class SpectrCommandsTest : public MainFormFixture {
     TMainForm& form = StartConnected();
     // As the operator selects it: the file commands follow the page.
     Child<QTabWidget>("MainPageControl")->setCurrentIndex(TMainForm::kSpectrPage);
+    Settle();
     form.SelectSpectrPage(page);
     return form;
   }
@@ -38,6 +39,7 @@ class SpectrCommandsTest : public MainFormFixture {
 TEST_F(SpectrCommandsTest, ReadsPutEachSpectrumIntoItsViewAndAFailedReadChangesNeither) {
   TMainForm& form = StartOnSpectrPage(TMainForm::kMainSpectrPage);
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_TRUE(FDialogs.Asked.empty());
   EXPECT_EQ(form.WaitWindow()->MessageText(), QStringLiteral("загрузка спектра КЕВ"));
   EXPECT_EQ(form.MainSpectrView()->Spectr().Channel(300), FEmulator.MainSpectrum().Count(300));
@@ -46,20 +48,22 @@ TEST_F(SpectrCommandsTest, ReadsPutEachSpectrumIntoItsViewAndAFailedReadChangesN
 
   form.SelectSpectrPage(TMainForm::kBkSpectrPage);
   Action("RequestButton")->trigger();
+  Settle();
   EXPECT_EQ(form.WaitWindow()->MessageText(), QStringLiteral("загрузка фонового спектра КЕВ"));
   EXPECT_TRUE(SameCounts(form.BkSpectrView()->Spectr(), form.NGAS()->BkSpectr()));
   const TRadiationSpectr main = form.MainSpectrView()->Spectr();
   const TRadiationSpectr background = form.BkSpectrView()->Spectr();
 
   FailEveryRequest();
-  form.ExecuteCommand(TMainForm::kCmdReadMainSpectr);
+  form.ExecuteCommand(TMainForm::TCommand::ReadMainSpectr);
+  Settle();
   ASSERT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Warning);
   EXPECT_EQ(FDialogs.Asked[0].Text, QStringLiteral("Спектр считан неудачно. Отображение невозможно"));
   EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::Yes);
   EXPECT_TRUE(SameCounts(form.MainSpectrView()->Spectr(), main));
   EXPECT_TRUE(SameCounts(form.BkSpectrView()->Spectr(), background));
-  EXPECT_EQ(form.BusyState(), TMainForm::kIdle);
+  EXPECT_EQ(form.BusyState(), TBusyState::Idle);
 }
 
 TEST_F(SpectrCommandsTest, FilesLoadIntoTheSelectedViewAndSaveAsSpectrumOrTable) {
@@ -71,6 +75,7 @@ TEST_F(SpectrCommandsTest, FilesLoadIntoTheSelectedViewAndSaveAsSpectrumOrTable)
   WriteFile(QStringLiteral("in.spc"), file.SaveBinary());
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("in.spc"))};
   Action("ToolButton1")->trigger();
+  Settle();
   EXPECT_TRUE(SameCounts(form.BkSpectrView()->Spectr(), file));
   EXPECT_EQ(form.BkSpectrView()->Spectr().A(), 2.5L);
   EXPECT_EQ(form.BkSpectrView()->Spectr().Comment(), QByteArray("calibrated"));
@@ -80,12 +85,15 @@ TEST_F(SpectrCommandsTest, FilesLoadIntoTheSelectedViewAndSaveAsSpectrumOrTable)
   WriteFile(QStringLiteral("short.spc"), QByteArray(100, 'x'));
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("short.spc"))};
   Action("ReadSpectrMenuItem")->trigger();
+  Settle();
   EXPECT_TRUE(SameCounts(form.BkSpectrView()->Spectr(), file));
   EXPECT_TRUE(FDialogs.Asked.empty());
 
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("out.spc")), FDir.filePath(QStringLiteral("out.CSV"))};
   Action("ToolButton2")->trigger();
+  Settle();
   Action("SaveSpectrMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(ReadFile(QStringLiteral("out.spc")), file.SaveBinary());
   EXPECT_EQ(ReadFile(QStringLiteral("out.CSV")),
             SpectrToCsv(form.BkSpectrView()->Spectr(), TCsvFormat::ForLocale(QLocale::system())));
@@ -93,7 +101,8 @@ TEST_F(SpectrCommandsTest, FilesLoadIntoTheSelectedViewAndSaveAsSpectrumOrTable)
 
   // A save that cannot reach the disk is not passed over in silence.
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("no-such-folder/out.spc"))};
-  form.ExecuteCommand(TMainForm::kCmdSaveSpectrFile);
+  form.ExecuteCommand(TMainForm::TCommand::SaveSpectrFile);
+  Settle();
   ASSERT_EQ(FDialogs.Asked.size(), 1u);
   EXPECT_EQ(FDialogs.Asked[0].Kind, TMessageKind::Warning);
 }

@@ -1,4 +1,5 @@
-#include "InputBlocker.h"
+#include "CrossThreadLog.h"
+#include "LinkThread.h"
 #include "ListBoxLog.h"
 #include "PackingFile.h"
 #include "Win1251.h"
@@ -54,21 +55,36 @@ TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {
   EXPECT_EQ(log.LineCount(), 0);
 }
 
-TEST(InputBlocker, DropsInputToTheWindowAndToTheWindowsAddedOnlyWhileAScopeIsOpen) {
-  QWidget main;
-  QPushButton chart(QStringLiteral("График"));
-  QPushButton wait(QStringLiteral("Отменить"));
-  TInputBlocker blocker(&main);
-  blocker.AlsoBlock(&chart);
-  const QSignalSpy chartClicks(&chart, &QPushButton::clicked);
-  const QSignalSpy waitClicks(&wait, &QPushButton::clicked);
-  {
-    const TInputBlocker::TScope exchange(blocker);
-    QTest::mouseClick(&chart, Qt::LeftButton);
-    QTest::mouseClick(&wait, Qt::LeftButton);
-  }
-  EXPECT_EQ(chartClicks.count(), 0);
-  EXPECT_EQ(waitClicks.count(), 1) << "the wait window's cancel button stays heard";
-  QTest::mouseClick(&chart, Qt::LeftButton);
-  EXPECT_EQ(chartClicks.count(), 1);
+// The driver writes the log pages from the link thread: the lines arrive in
+// order, and the count it trims by stays the page's own, also when the
+// operator clears a page while lines are still on their way.
+TEST(CrossThreadLog, LinesArriveInOrderAndTheCountFollowsThePage) {
+  QListWidget list;
+  TListBoxLog page(&list);
+  page.AppendLine("old");
+  QObject context;
+  TCrossThreadLog log(page, &context, page.LineCount());
+  TLinkThread link;
+  link.Run([&] {
+    for (const char* line : {"-> A=??;", "<- A=1;", "-> B=??;"}) log.AppendLine(line);
+    log.DeleteFirstLine();
+  });
+  EXPECT_EQ(log.LineCount(), 3);
+  EXPECT_EQ(list.count(), 1) << "nothing arrives before the page's event loop runs";
+  QCoreApplication::processEvents();
+  ASSERT_EQ(list.count(), 3);
+  EXPECT_EQ(list.item(0)->text(), QStringLiteral("-> A=??;"));
+
+  link.Run([&] { log.AppendLine("<- B=2;"); });
+  log.Clear();
+  EXPECT_EQ(log.LineCount(), 1) << "the line on its way still counts";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(list.count(), 1);
+  link.Run([&] {
+    log.DeleteFirstLine();
+    log.DeleteFirstLine();
+  });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(log.LineCount(), 0);
+  EXPECT_EQ(list.count(), 0);
 }

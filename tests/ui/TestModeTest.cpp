@@ -32,6 +32,7 @@ class TestModeTest : public MainFormFixture {
     form.show();
     FDialogs.Answers = {QMessageBox::Yes};
     SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+    Settle();
     EXPECT_TRUE(form.TestMode());
     FDialogs.Asked.clear();
     TakeRequests();
@@ -52,6 +53,7 @@ TEST_F(TestModeTest, EnteringTestModeReadsTheTestValuesAndStartsThePolling) {
   TMainForm& form = StartConnected();
   FDialogs.Answers = {QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  Settle();
   EXPECT_EQ(FDialogs.Texts(), QStringList{kTestModeQuestion});
   EXPECT_EQ(FDialogs.Asked[0].Kind, TOperatorDialogs::TMessageKind::Confirmation);
   EXPECT_EQ(FDialogs.Asked[0].Buttons, QMessageBox::Yes | QMessageBox::No);
@@ -72,7 +74,8 @@ TEST_F(TestModeTest, TheActuatorButtonsToggleTheirBitAndWriteTheTestGroup) {
   StartInTestMode();
   ASSERT_TRUE(FEmulator.SetVariable("TEST", "129"));
   ASSERT_TRUE(FEmulator.SetVariable("SUMALPHA", "4.5"));
-  FForm->ExecuteCommand(TMainForm::kCmdReadTest);
+  FForm->ExecuteCommand(TMainForm::TCommand::ReadTest);
+  Settle();
   EXPECT_EQ(Names(TakeRequests()), (QStringList{"TEST", "FLOW", "VOLUME", "SUMALPHA", "SUMBETA", "RADON"}))
       << "with the activity calculation on the activities are read too";
   EXPECT_EQ(PanelText("PumpOnOffPanel"), QStringLiteral("ВКЛ"));
@@ -81,6 +84,7 @@ TEST_F(TestModeTest, TheActuatorButtonsToggleTheirBitAndWriteTheTestGroup) {
   EXPECT_EQ(PanelText("tValue1Panel"), QStringLiteral("4.5"));
 
   QTest::mouseClick(Child<QPushButton>("TapeBtn"), Qt::LeftButton);
+  Settle();
   const QByteArrayList sent = TakeRequests();
   ASSERT_FALSE(sent.isEmpty());
   EXPECT_EQ(sent.first(), QByteArray("TEST=131;"));
@@ -107,6 +111,7 @@ TEST_F(TestModeTest, ClearingABitDropsTheBitsAboveBitSeven) {
     form.RefreshTestPage();
     EXPECT_EQ(PanelText("PumpOnOffPanel"), QString::fromUtf8(row.Pump)) << row.Before;
     QTest::mouseClick(Child<QPushButton>(row.Button), Qt::LeftButton);
+    Settle();
     EXPECT_EQ(TakeRequests().value(0), QByteArray(row.Sent)) << row.Before << row.Button;
   }
 }
@@ -120,16 +125,29 @@ TEST_F(TestModeTest, ThePollingPausesWhileAnActuatorIsWritten) {
     pollingDuringWrite = form.TestModeRequestTimer()->isActive();
   });
   QTest::mouseClick(Child<QPushButton>("PumpBtn"), Qt::LeftButton);
+  Settle();
   EXPECT_EQ(checked, 1);
   EXPECT_FALSE(pollingDuringWrite);
   EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
   EXPECT_EQ(Variable("TEST"), QByteArray("1"));
 }
 
+// The poll's ticks that fall while another command runs are not lost, nor
+// run inside it: one poll follows that command.
+TEST_F(TestModeTest, TicksDuringAnotherCommandPollOnceAfterIt) {
+  TMainForm& form = StartInTestMode();
+  form.ExecuteCommand(TMainForm::TCommand::ReadNet);
+  ASSERT_EQ(form.BusyState(), TBusyState::Reading);
+  for (int tick = 0; tick < 2; ++tick) QMetaObject::invokeMethod(form.TestModeRequestTimer(), "timeout");
+  Settle();
+  EXPECT_EQ(Names(TakeRequests()), (QStringList{"NETADDRESS", "NETBAUDRATE", "ETHERNET", "TEST", "FLOW", "VOLUME"}));
+}
+
 TEST_F(TestModeTest, DecliningTheTestModeShowsTheCommonPageWithoutAModeWrite) {
   TMainForm& form = StartConnected();
   FDialogs.Answers = {QMessageBox::No};
   SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  Settle();
   EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kCommonPage);
   const QStringList names = Names(TakeRequests());
   EXPECT_FALSE(names.contains(QStringLiteral("MODE")));
@@ -142,6 +160,7 @@ TEST_F(TestModeTest, DecliningTheNormalModeAndConfirmingTheTestModeKeepsTheTestP
   TMainForm& form = StartInTestMode();
   FDialogs.Answers = {QMessageBox::No, QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kNetPage);
+  Settle();
   EXPECT_EQ(FDialogs.Texts(), (QStringList{kNormalModeQuestion, kTestModeQuestion}));
   EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kTestPage);
   EXPECT_TRUE(form.TestMode());
@@ -150,15 +169,15 @@ TEST_F(TestModeTest, DecliningTheNormalModeAndConfirmingTheTestModeKeepsTheTestP
   EXPECT_EQ(Variable("MODE"), QByteArray("1"));
 }
 
-TEST_F(TestModeTest, LeavingTheTestModeWritesTheNormalModeAndReadsTheNewPageTwice) {
+TEST_F(TestModeTest, LeavingTheTestModeWritesTheNormalModeAndReadsTheNewPageOnce) {
   TMainForm& form = StartInTestMode();
   FDialogs.Answers = {QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kNetPage);
+  Settle();
   EXPECT_EQ(FDialogs.Texts(), QStringList{kNormalModeQuestion});
   const QByteArrayList sent = TakeRequests();
   EXPECT_EQ(sent.value(0), QByteArray("MODE=0;"));
-  EXPECT_EQ(Names(sent),
-            (QStringList{"MODE", "NETADDRESS", "NETBAUDRATE", "ETHERNET", "NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
+  EXPECT_EQ(Names(sent), (QStringList{"MODE", "NETADDRESS", "NETBAUDRATE", "ETHERNET"}));
   EXPECT_FALSE(form.TestMode());
   EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
   EXPECT_TRUE(Action("RequestButton")->isEnabled());
@@ -170,6 +189,7 @@ TEST_F(TestModeTest, AFailedReturnToNormalModeStopsThePollingAndKeepsTheButtonsD
   FailEveryRequest();
   FDialogs.Answers = {QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kPumpPage);
+  Settle();
   AnswerEveryRequest();
   EXPECT_EQ(SettingsPages()->currentIndex(), TMainForm::kPumpPage);
   EXPECT_EQ(FDialogs.Texts(), QStringList{kNormalModeQuestion}) << "no message follows";
@@ -185,8 +205,10 @@ TEST_F(TestModeTest, AFailedReturnToNormalModeStopsThePollingAndKeepsTheButtonsD
   // again.
   FDialogs.Answers = {QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  Settle();
   EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
   QTest::mouseClick(Child<QPushButton>("PumpBtn"), Qt::LeftButton);
+  Settle();
   EXPECT_EQ(TakeRequests().value(0), QByteArray("TEST=1;"));
   EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
 }
@@ -196,6 +218,7 @@ TEST_F(TestModeTest, AFailedSwitchIsReportedAndTheCommonPageIsRead) {
   FailEveryRequest();
   FDialogs.Answers = {QMessageBox::Yes};
   SettingsPages()->setCurrentIndex(TMainForm::kTestPage);
+  Settle();
   AnswerEveryRequest();
   ASSERT_EQ(FDialogs.Asked.size(), 2u);
   EXPECT_EQ(FDialogs.Asked[1].Text, QStringLiteral("Не удалось включить тестовый режим"));
@@ -225,6 +248,7 @@ TEST_F(TestModeTest, APeriodOfZeroPollsNeverAndANewPeriodAppliesAtOnce) {
     return int(QDialog::Accepted);
   }};
   Action("TestPauseMenuItem")->trigger();
+  Settle();
   EXPECT_EQ(form.TestRequestPeriod(), 1);
   EXPECT_EQ(ReadFile(QStringLiteral("qev.dtf")), QByteArray("1\r\n1\r\n"));
   EXPECT_TRUE(form.TestModeRequestTimer()->isActive()) << "the poll starts without leaving the test mode";
@@ -245,6 +269,7 @@ TEST_F(TestModeTest, TheStatusBarShowsTheClockAndTheStateOfTheLink) {
 
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
+  Settle();
   EXPECT_TRUE(link->text().startsWith(QStringLiteral("связь "))) << link->text().toStdString();
   const QTime answered = QTime::fromString(link->text().mid(6), format.trimmed());
   ASSERT_TRUE(answered.isValid()) << link->text().toStdString();
@@ -253,8 +278,10 @@ TEST_F(TestModeTest, TheStatusBarShowsTheClockAndTheStateOfTheLink) {
 
   FailEveryRequest();
   form.RequestButtonClick();
+  Settle();
   AnswerEveryRequest();
   EXPECT_EQ(link->text(), QStringLiteral("нет связи"));
   form.RequestButtonClick();
+  Settle();
   EXPECT_TRUE(link->text().startsWith(QStringLiteral("связь ")));
 }

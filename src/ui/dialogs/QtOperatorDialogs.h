@@ -2,7 +2,7 @@
 
 #include "OperatorDialogs.h"
 
-// The real windows. Message boxes carry the application's name ("КЕВ 1.70",
+// The real windows. Message boxes carry the application's name (the title,
 // set at start-up) as their title and open over the active window.
 class TQtOperatorDialogs : public TOperatorDialogs {
  public:

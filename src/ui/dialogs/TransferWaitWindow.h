@@ -21,9 +21,8 @@ class TWaitWindow : public QWidget {
   explicit TWaitWindow(QWidget* owner = nullptr);
   ~TWaitWindow() override;
 
-  // Shows the text and paints the window before returning: the exchange that
-  // follows blocks the user-interface thread. A window already on the screen
-  // keeps its place.
+  // Shows the text in the window, modal while it is up. A window already on
+  // the screen keeps its place.
   void ShowWait(const QString& text);
 
   QString MessageText() const;

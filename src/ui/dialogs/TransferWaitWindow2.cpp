@@ -41,7 +41,6 @@ void TWaitWindow2Btn::ShowCancel(bool shown) {
   // Esc reaches the window only when it has the focus.
   activateWindow();
   FUi->CancelBtn->setFocus();
-  repaint();
 }
 
 void TWaitWindow2Btn::keyPressEvent(QKeyEvent* event) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include <atomic>
 #include <memory>
 
 namespace Ui {
@@ -48,8 +49,9 @@ class TWaitWindow2Btn : public QWidget {
  private:
   class TCancelButtonFlag : public TCancelFlag {
    public:
-    bool Cancelled() const override { return Pressed; }
-    bool Pressed = false;
+    bool Cancelled() const override { return Pressed.load(); }
+    // Pressed on the window's thread, looked at on the link thread.
+    std::atomic<bool> Pressed{false};
   };
 
   void CancelBtnClick();

@@ -2,17 +2,15 @@
 
 #include "WindowPlacement.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QWidget>
 
 void ShowWaitWindow(QWidget* window, QLabel* messagePanel, const QString& text) {
   messagePanel->setText(text);
   if (!window->isVisible()) CenterOnScreen(window);
+  // Modal: while the exchange runs on the link thread, the operator's input
+  // to every other window of the program is refused.
+  window->setWindowModality(Qt::ApplicationModal);
   window->show();
   window->raise();
-  window->repaint();
-  // A window that has just been mapped gets its first paint from the events
-  // of the window system; user input stays queued for later.
-  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }

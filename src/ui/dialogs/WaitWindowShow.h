@@ -4,7 +4,6 @@ class QLabel;
 class QString;
 class QWidget;
 
-// What both wait windows do to show a message: set the text, bring the
-// window up (centred when it was hidden) and get it painted now, before the
-// caller blocks the user-interface thread with an exchange.
+// What both wait windows do to show a message: set the text and bring the
+// window up, modal, centred when it was hidden.
 void ShowWaitWindow(QWidget* window, QLabel* messagePanel, const QString& text);

@@ -8,7 +8,6 @@
 #include "DeviceArchiveParamSelector.h"
 #include "DeviceArchiveView.h"
 #include "DeviceDataFile.h"
-#include "InputBlocker.h"
 #include "ListBoxLog.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
@@ -17,6 +16,7 @@
 #include "PageColours.h"
 #include "PageTabs.h"
 #include "Passwords.h"
+#include "ProgramVersion.h"
 #include "QEVAbout.h"
 #include "RS232Channel.h"
 #include "SpectrView.h"
@@ -37,7 +37,7 @@
 
 #include <array>
 
-const QString TMainForm::kApplicationTitle = QStringLiteral("КЕВ 1.70");
+const QString TMainForm::kApplicationTitle = QStringLiteral("КЕВ ") + ProgramVersion::kNumber;
 
 namespace {
 
@@ -79,8 +79,7 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       FUi(std::make_unique<Ui::TMainForm>()),
       FDialogs(dialogs),
-      FPort(std::move(port)),
-      FInputBlocker(std::make_unique<TInputBlocker>(this)) {
+      FPort(std::move(port)) {
   FUi->setupUi(this);
   FMainTabs = std::make_unique<TPageTabs>(FUi->MainPageControl);
   FSettingsTabs = std::make_unique<TPageTabs>(FUi->Page1PageControl);
@@ -111,23 +110,18 @@ void TMainForm::FormCreate() {
 
   ArrangeControls();
 
-  CreateChannel();
-
-  FWaitWindow = std::make_unique<TWaitWindow>(this);
-  FWaitWindow2Btn = std::make_unique<TWaitWindow2Btn>(this);
-
-  CreateDriver();
+  CreateController();
+  OpenChannel();
   LoadPackingFile();
+  CreateCommands();
 
-  FNGAS = std::make_unique<TNGAS>(FDriver.get());
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
   FArchiveParamSelector = std::make_unique<TArchiveParamSelector>(FDialogs, this);
-  FArchiveParamSelector->SetVarLists(FNGAS->ArchVarList(), FNGAS->ArchCaptionVarList(),
-                                     FNGAS->ArchDefaultMaskVarList());
+  FArchiveParamSelector->SetVarLists(NGAS()->ArchVarList(), NGAS()->ArchCaptionVarList(),
+                                     NGAS()->ArchDefaultMaskVarList());
   BindPageTexts();
   ConnectPageControls();
 
-  FBusyState = kIdle;
   FTestMode = false;
   FUi->DispatchButton->setEnabled(false);
   EnableTestModeTimer(false);
@@ -147,17 +141,17 @@ void TMainForm::ConnectControls() {
   connect(FUi->ToolButton2, &QAction::triggered, this, &TMainForm::ToolButton2Click);
   connect(FUi->ReadSpectrMenuItem, &QAction::triggered, this, &TMainForm::ToolButton1Click);
   connect(FUi->SaveSpectrMenuItem, &QAction::triggered, this, &TMainForm::ToolButton2Click);
-  const auto command = [this](QAction* action, uint8_t number) {
-    connect(action, &QAction::triggered, this, [this, number] { ExecuteCommand(number); });
+  const auto command = [this](QAction* action, TCommand name) {
+    connect(action, &QAction::triggered, this, [this, name] { ExecuteCommand(name); });
   };
-  command(FUi->ToolButton4, kCmdDeviceNumber);
-  command(FUi->DevNumberMenuItem, kCmdDeviceNumber);
-  command(FUi->TestPauseMenuItem, kCmdTestPeriod);
-  command(FUi->RS232MenuItem, kCmdSerialSettings);
+  command(FUi->ToolButton4, TCommand::DeviceNumber);
+  command(FUi->DevNumberMenuItem, TCommand::DeviceNumber);
+  command(FUi->TestPauseMenuItem, TCommand::TestPeriod);
+  command(FUi->RS232MenuItem, TCommand::SerialSettings);
   connect(FUi->PackRequestsMenuItem, &QAction::triggered, this, &TMainForm::PackRequestsMenuItemClick);
-  command(FUi->AccessLevelMenuItem, kCmdAccessLevel);
-  command(FUi->AboutMenuItem, kCmdAbout);
-  command(FUi->ExitMenuItem, kCmdExit);
+  command(FUi->AccessLevelMenuItem, TCommand::AccessLevel);
+  command(FUi->AboutMenuItem, TCommand::About);
+  command(FUi->ExitMenuItem, TCommand::Exit);
 
   connect(FUi->MainPageControl, &QTabWidget::currentChanged, this, &TMainForm::MainPageControlChange);
   connect(FUi->Page1PageControl, &QTabWidget::currentChanged, this, &TMainForm::Page1PageControlChange);
@@ -213,29 +207,19 @@ void TMainForm::ArrangeControls() {
   CenterOnScreen(this);
 }
 
-void TMainForm::CreateChannel() {
-  FComPropertiesDialog = std::make_unique<TComPropertiesDialog>(this);
-  FComSettingsEditor = std::make_unique<TComSettingsDialogEditor>(*FComPropertiesDialog, FDialogs);
-  FChannel = std::make_unique<TRS232Channel>(std::move(FPort));
-  FChannel->SetEditor(FComSettingsEditor.get());
-  // A long latency setting can hold one read for many seconds.
-  FChannel->SetWaitCallback([this] { KeepWindowsPainted(); });
-  FChannel->LoadSettings(kComPortFile);
-  if (!FChannel->Open()) Warning(kPortUnavailable);
-}
-
-void TMainForm::CreateDriver() {
-  FDriver = std::make_unique<TOpenProtocolDriver>(FChannel.get());
+void TMainForm::CreateController() {
   FCommLog = std::make_unique<TListBoxLog>(FUi->CommTerminalLB);
   FDebugLog = std::make_unique<TListBoxLog>(FUi->DebugLineTerminalLB);
-  FDriver->SetCommLog(FCommLog.get());
-  FDriver->SetDebugLog(FDebugLog.get());
-  FDriver->SetProgressBar(FWaitWindow->WaitProgress());
-  FDriver->SetBetweenRequests([this] {
-    KeepWindowsPainted();
-    return true;
-  });
-  FDriver->SetRequestFinished([this](bool answered) { RequestFinished(answered); });
+  FController = std::make_unique<TMainController>(*this, FDialogs, std::move(FPort), *FCommLog, *FDebugLog);
+  connect(FController.get(), &TMainController::RequestFinished, this, &TMainForm::RequestFinished);
+  FComPropertiesDialog = std::make_unique<TComPropertiesDialog>(this);
+  FComSettingsEditor = std::make_unique<TComSettingsDialogEditor>(*FComPropertiesDialog, FDialogs);
+  Channel()->SetEditor(FComSettingsEditor.get());
+  Channel()->LoadSettings(kComPortFile);
+}
+
+void TMainForm::OpenChannel() {
+  if (!FController->OpenChannel()) Warning(kPortUnavailable);
 }
 
 void TMainForm::ApplyAccessRights(const QByteArray& access) {
@@ -255,11 +239,11 @@ void TMainForm::ApplyAccessRights(const QByteArray& access) {
 }
 
 void TMainForm::SetDeviceNumber(uint8_t number) {
-  if (!FNGAS) {
+  if (!FController) {
     setWindowTitle(kApplicationTitle);
     return;
   }
-  FNGAS->SetDevAddress(number);
+  NGAS()->SetDevAddress(number);
   setWindowTitle(kApplicationTitle + QStringLiteral(" - № ") + QString::number(number));
 }
 
@@ -277,13 +261,18 @@ void TMainForm::LoadPackingFile() {
   const bool on = PackingFile::Load(CurrentDir() + PackingFile::kFileName);
   // Set by program: the item's click handler, which saves, does not run.
   FUi->PackRequestsMenuItem->setChecked(on);
-  FDriver->SetPacking(on);
+  Driver()->SetPacking(on);
 }
 
 void TMainForm::PackRequestsMenuItemClick() {
   const bool on = FUi->PackRequestsMenuItem->isChecked();
-  // Turned on again, packing is tried afresh on the installation.
-  FDriver->SetPacking(on);
+  // Turned on again, packing is tried afresh on the installation. The link
+  // is idle: the menu cannot be reached while an exchange runs.
+  if (!FController->Idle()) {
+    FUi->PackRequestsMenuItem->setChecked(!on);
+    return;
+  }
+  Driver()->SetPacking(on);
   PackingFile::Save(CurrentDir() + PackingFile::kFileName, on);
 }
 
@@ -331,37 +320,28 @@ void TMainForm::MainPageControlChange() {
 }
 
 void TMainForm::ToolButton1Click() {
-  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(kCmdReadSpectrFile);
-  if (CurrentMainPage() == kArchivePage) ExecuteCommand(kCmdReadArchiveFile);
+  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(TCommand::ReadSpectrFile);
+  if (CurrentMainPage() == kArchivePage) ExecuteCommand(TCommand::ReadArchiveFile);
 }
 
 void TMainForm::ToolButton2Click() {
-  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(kCmdSaveSpectrFile);
-  if (CurrentMainPage() == kArchivePage) ExecuteCommand(kCmdSaveArchiveFile);
+  if (CurrentMainPage() == kSpectrPage) ExecuteCommand(TCommand::SaveSpectrFile);
+  if (CurrentMainPage() == kArchivePage) ExecuteCommand(TCommand::SaveArchiveFile);
 }
 
-void TMainForm::closeEvent(QCloseEvent* event) {
-  // A close that the window system delivers while the windows are kept
-  // painted during an exchange waits until the exchange is over.
-  if (ExchangeRunning()) {
-    event->ignore();
-    return;
-  }
-  FormClose(event);
-}
+void TMainForm::closeEvent(QCloseEvent* event) { FormClose(event); }
 
 void TMainForm::FormClose(QCloseEvent* event) {
-  FBusyState = kReading;
-  if (FDialogs.Message(TOperatorDialogs::TMessageKind::Confirmation, kExitQuestion,
-                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+  // A close that the window system delivers while a command runs (an
+  // exchange, a question of its own) is refused: the command ends first.
+  const TBusyToken asking = FController->Begin(TBusyState::Reading);
+  if (asking && FDialogs.Message(TOperatorDialogs::TMessageKind::Confirmation, kExitQuestion,
+                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
     event->accept();
     return;
   }
   event->ignore();
-  FBusyState = kIdle;
 }
-
-bool TMainForm::ExchangeRunning() const { return FInputBlocker->Active(); }
 
 void TMainForm::Warning(const QString& text) {
   FDialogs.Message(TOperatorDialogs::TMessageKind::Warning, text, QMessageBox::Yes);

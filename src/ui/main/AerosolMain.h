@@ -1,10 +1,14 @@
 #pragma once
 
+#include "MainController.h"
+
 #include <QMainWindow>
 #include <QTimer>
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,7 +29,6 @@ class TComSettingsDialogEditor;
 class TDelayTimeWindow;
 class TDeviceArchiveView;
 class TEnterDevNumberWindow;
-class TInputBlocker;
 class TListBoxLog;
 class TNGAS;
 class TOPVarList;
@@ -39,57 +42,54 @@ class TSpectrView;
 class TWaitWindow;
 class TWaitWindow2Btn;
 
-// The operator's one main window. It owns every long-lived object of the
-// program and builds them at start in a fixed order: the serial channel, the
-// protocol driver on it and the device model on the driver. Its page tree
-// shows the installation's settings and values; an access string decides
-// which pages the operator may see. Every action that talks to the
-// installation, opens a dialog or touches a file runs through
-// ExecuteCommand.
+// The operator's one main window. Its page tree shows the installation's
+// settings and values; an access string decides which pages the operator may
+// see. Every action that talks to the installation, opens a dialog or
+// touches a file runs through ExecuteCommand, one at a time; the controller
+// runs the exchanges on the link thread and owns the busy state.
 class TMainForm : public QMainWindow {
   Q_OBJECT
 
  public:
-  enum TBusyState : uint8_t { kIdle = 0, kReading = 1, kWriting = 2 };
-
   // The pages of the page tree, whatever tabs the access level shows; the
   // access string counts them from 1.
   enum TMainPage : int { kSettingsPage, kSpectrPage, kArchivePage, kTerminalPage, kDumpPage };
   enum TSettingsPage : int { kCommonPage, kMeasurePage, kCounterPage, kPumpPage, kTestPage, kServicePage, kNetPage };
   enum TSpectrPage : int { kMainSpectrPage, kBkSpectrPage };
 
-  // The command numbers of ExecuteCommand; 1, 6, 12 and 13 are not used.
-  enum TCommand : uint8_t {
-    kCmdSerialSettings = 0,
-    kCmdReadCommon = 2,
-    kCmdReadMeasure = 3,
-    kCmdReadCounter = 4,
-    kCmdReadPump = 5,
-    kCmdReadTest = 7,
-    kCmdReadMainSpectr = 8,
-    kCmdReadBkSpectr = 9,
-    kCmdReadService = 10,
-    kCmdReadNet = 11,
-    kCmdWriteCommonAll = 14,
-    kCmdWriteCommon = 15,
-    kCmdWriteAlarmBlock = 16,
-    kCmdWriteMeasure = 17,
-    kCmdWriteCounter = 18,
-    kCmdWritePump = 19,
-    kCmdWriteService = 20,
-    kCmdWriteNet = 21,
-    kCmdWriteTest = 22,
-    kCmdSwitchTestMode = 23,
-    kCmdTestPeriod = 24,
-    kCmdReadSpectrFile = 25,
-    kCmdSaveSpectrFile = 26,
-    kCmdAccessLevel = 27,
-    kCmdReadArchive = 28,
-    kCmdReadArchiveFile = 29,
-    kCmdSaveArchiveFile = 30,
-    kCmdAbout = 31,
-    kCmdDeviceNumber = 32,
-    kCmdExit = 33,
+  // The commands of ExecuteCommand, by the numbers the installation's
+  // programs have always given them.
+  enum class TCommand : uint8_t {
+    SerialSettings = 0,
+    ReadCommon = 2,
+    ReadMeasure = 3,
+    ReadCounter = 4,
+    ReadPump = 5,
+    ReadTest = 7,
+    ReadMainSpectr = 8,
+    ReadBkSpectr = 9,
+    ReadService = 10,
+    ReadNet = 11,
+    WriteCommonAll = 14,
+    WriteCommon = 15,
+    WriteAlarmBlock = 16,
+    WriteMeasure = 17,
+    WriteCounter = 18,
+    WritePump = 19,
+    WriteService = 20,
+    WriteNet = 21,
+    WriteTest = 22,
+    SwitchTestMode = 23,
+    TestPeriod = 24,
+    ReadSpectrFile = 25,
+    SaveSpectrFile = 26,
+    AccessLevel = 27,
+    ReadArchive = 28,
+    ReadArchiveFile = 29,
+    SaveArchiveFile = 30,
+    About = 31,
+    DeviceNumber = 32,
+    Exit = 33,
   };
 
   static const QString kApplicationTitle;
@@ -103,7 +103,10 @@ class TMainForm : public QMainWindow {
   // after the window.
   void SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber);
 
-  void ExecuteCommand(uint8_t command);
+  // Runs a command when no other one runs; refused otherwise. A command
+  // that talks to the installation ends after this returns, when its
+  // exchanges are done.
+  void ExecuteCommand(TCommand command);
   void RequestButtonClick();
   void DispatchButtonClick();
 
@@ -125,17 +128,17 @@ class TMainForm : public QMainWindow {
   void RefreshServicePage();
   void RefreshNetPage();
 
-  uint8_t BusyState() const { return FBusyState; }
+  TBusyState BusyState() const { return FController->BusyState(); }
   bool TestMode() const { return FTestMode; }
   int32_t TestRequestPeriod() const { return FTestRequestPeriod; }
   int32_t DeviceNumber() const { return FDeviceNumber; }
-  bool ExchangeRunning() const;
 
-  TRS232Channel* Channel() const { return FChannel.get(); }
-  TOpenProtocolDriver* Driver() const { return FDriver.get(); }
-  TNGAS* NGAS() const { return FNGAS.get(); }
-  TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
-  TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  TMainController* Controller() const { return FController.get(); }
+  TRS232Channel* Channel() const { return FController->Channel(); }
+  TOpenProtocolDriver* Driver() const { return FController->Driver(); }
+  TNGAS* NGAS() const { return FController->NGAS(); }
+  TWaitWindow* WaitWindow() const { return FController->WaitWindow(); }
+  TWaitWindow2Btn* WaitWindow2Btn() const { return FController->WaitWindow2Btn(); }
   TPasswords* Passwords() const { return FPasswords.get(); }
   TAboutForm* AboutForm() const { return FAboutForm.get(); }
   TSpectrView* MainSpectrView() const { return FMainSpectrView; }
@@ -170,11 +173,20 @@ class TMainForm : public QMainWindow {
     int Position;
   };
   using TTextBindings = std::vector<TTextBinding>;
+  using TBusyToken = TMainController::TBusyToken;
+  using TWait = TMainController::TWait;
+  // What a command needs of the busy state, and what it does with the token
+  // that holds it.
+  struct TCommandEntry {
+    TBusyState State;
+    std::function<void(TBusyToken)> Run;
+  };
 
   void FormCreate();
   void ArrangeControls();
-  void CreateChannel();
-  void CreateDriver();
+  void CreateCommands();
+  void CreateController();
+  void OpenChannel();
   void ConnectControls();
   void ConnectPageControls();
   void BindPageTexts();
@@ -209,12 +221,15 @@ class TMainForm : public QMainWindow {
   void SetPickersToPcClock();
   void ShowDeviceDateTime(const QByteArray& text);
 
-  // The commands of ExecuteCommand.
-  void ReadGroupCommand(int page, const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)());
-  void ReadCounterCommand();
-  void ReadTestCommand();
-  void WriteGroupCommand(const QString& caption, bool (TNGAS::*write)(), void (TMainForm::*refresh)());
-  void SwitchTestModeCommand();
+  // The commands of ExecuteCommand. Those that talk to the installation
+  // keep the token in the step that follows their exchange.
+  void ReadGroupCommand(TBusyToken token, int page, const QString& caption, bool (TNGAS::*read)(),
+                        void (TMainForm::*refresh)());
+  void ReadCounterCommand(TBusyToken token);
+  void ReadTestCommand(TBusyToken token);
+  void WriteGroupCommand(TBusyToken token, const QString& caption, bool (TNGAS::*write)(),
+                         void (TMainForm::*refresh)());
+  void SwitchTestModeCommand(TBusyToken token);
   void SerialSettingsCommand();
   void TestPeriodCommand();
   void DeviceNumberCommand();
@@ -225,14 +240,15 @@ class TMainForm : public QMainWindow {
   void CreateAboutForm();
   void AboutCommand();
   void CreateSpectrViews();
-  void ReadSpectrCommand(bool background);
+  void ReadSpectrCommand(TBusyToken token, bool background);
   void ReadSpectrFileCommand();
   void SaveSpectrFileCommand();
   TSpectrView* CurrentSpectrView() const;
-  void ReadArchiveCommand();
-  bool ReadArchiveRecords();
+  void ReadArchiveCommand(TBusyToken token);
+  void ReadArchiveRecords(TBusyToken token);
+  void ArchiveRecordsRead(bool read);
   void ShowReadArchive();
-  void ReadArchiveFileCommand();
+  void ReadArchiveFileCommand(TBusyToken token);
   void SaveArchiveFileCommand();
   // "График" opens the chart of the shown archive; the chart follows the
   // table while it is open.
@@ -243,11 +259,12 @@ class TMainForm : public QMainWindow {
   // The context menus of the terminal and dump pages.
   void ConnectLogMenus();
   void SaveLogItemClick(const TListBoxLog& log);
-  // Runs one operation of the device model with the main window closed to
-  // input; the driver keeps the windows painted between its requests.
-  bool Exchange(bool (TNGAS::*operation)());
-  bool ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*operation)());
-  void KeepWindowsPainted();
+  // One operation of the device model on the link thread, with the plain
+  // wait window or none; done runs after it, on this window's thread.
+  void Exchange(TWait wait, const QString& caption, bool (TNGAS::*operation)(), std::function<void(bool)> done);
+  // What the operator did while an exchange without a wait window ran (a
+  // test-mode read) is done after it.
+  bool DeferWhileBusy(std::function<void()> action);
 
   // The pages selected, -1 where no tab is shown.
   int CurrentMainPage() const;
@@ -260,7 +277,7 @@ class TMainForm : public QMainWindow {
   void ForgetSettingsRead();
   void UpdateDispatchButton();
   // The read behind "Прочитать из прибора" on a settings sub-page, if any.
-  static std::optional<uint8_t> SettingsPageReadCommand(int page);
+  static std::optional<TCommand> SettingsPageReadCommand(int page);
   void ShowTexts(const TTextBindings& bindings);
   std::array<const TTextBindings*, 7> PageTexts() const;
   // The test-mode poll is enabled while the test mode lasts; a period of 0
@@ -290,23 +307,17 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TListBoxLog> FDebugLog;
   std::unique_ptr<TComPropertiesDialog> FComPropertiesDialog;
   std::unique_ptr<TComSettingsDialogEditor> FComSettingsEditor;
-  std::unique_ptr<TRS232Channel> FChannel;
-  std::unique_ptr<TWaitWindow> FWaitWindow;
-  std::unique_ptr<TWaitWindow2Btn> FWaitWindow2Btn;
-  std::unique_ptr<TOpenProtocolDriver> FDriver;
-  std::unique_ptr<TNGAS> FNGAS;
+  std::unique_ptr<TMainController> FController;
   std::unique_ptr<TArchiveParamSelector> FArchiveParamSelector;
   std::unique_ptr<TArchiveChartWindow> FArchiveChartWindow;
-  std::unique_ptr<TInputBlocker> FInputBlocker;
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;
+  std::map<TCommand, TCommandEntry> FCommands;
 
-  uint8_t FBusyState = kIdle;
   bool FTestMode = false;
   bool FTestModeTimerEnabled = false;
-  // While the archive is read the operator's input is handled between two
-  // requests, so that "Отменить" on the wait window can be pressed.
-  bool FArchiveReadRunning = false;
+  // A test-mode tick that fell during another command, waiting for its end.
+  bool FTestTickDeferred = false;
   // Refreshes set the controls by program, which fires their change
   // handlers; while one runs, those handlers leave the variables alone.
   int FRefreshing = 0;

@@ -6,6 +6,7 @@
 #include "OperatorDialogs.h"
 #include "PasswordForms.h"
 #include "Passwords.h"
+#include "ProgramVersion.h"
 #include "QEVAbout.h"
 #include "StartupPaths.h"
 #include "ui_AerosolMain.h"
@@ -13,8 +14,6 @@
 namespace {
 
 const QString kPasswordFile = QStringLiteral("qev.pwd");
-// The same number as in the window's title.
-const QString kVersionNumber = QStringLiteral("1.70");
 
 // A password whose level is empty grants what everyone may see.
 QByteArray LevelOrDefault(const QByteArray& level) { return level.isEmpty() ? kDefaultAccess : level; }
@@ -46,6 +45,6 @@ void TMainForm::AccessLevelCommand() {
 void TMainForm::CreateAboutForm() { FAboutForm = std::make_unique<TAboutForm>(this); }
 
 void TMainForm::AboutCommand() {
-  FAboutForm->SetVersionNumber(kVersionNumber);
+  FAboutForm->SetVersionNumber(ProgramVersion::kNumber);
   FDialogs.RunModal(*FAboutForm);
 }

@@ -9,18 +9,13 @@
 #include "DeviceArchive.h"
 #include "DeviceArchiveParamSelector.h"
 #include "DeviceArchiveView.h"
-#include "InputBlocker.h"
 #include "NGAS.h"
-#include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
-#include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 #include "ui_AerosolMain.h"
 
-#include <QFileInfo>
 #include <QLocale>
 #include <QPushButton>
-#include <QScopeGuard>
 #include <QTableView>
 
 namespace {
@@ -42,49 +37,49 @@ const TOperatorDialogs::TFileRequest kArchiveFilesToOpen{QStringLiteral("Фай�
 const TOperatorDialogs::TFileRequest kArchiveFilesToSave{
     QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*);;Таблица CSV (*.csv)"), QStringLiteral("daf")};
 
-// The extension of the name chosen tells the format: a spreadsheet table or
-// the archive file.
-bool IsCsvFileName(const QString& fileName) {
-  return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
-}
-
 }  // namespace
 
-void TMainForm::ReadArchiveCommand() {
-  FBusyState = kReading;
-  FDriver->SetProgressBar(FWaitWindow2Btn->WaitProgress());
-  FNGAS->SetProgressBar(FWaitWindow2Btn->GlobalWaitProgress());
-  const auto handBack = qScopeGuard([this] {
-    FBusyState = kIdle;
-    FDriver->SetProgressBar(FWaitWindow->WaitProgress());
+void TMainForm::ReadArchiveCommand(TBusyToken token) {
+  Exchange(TWait::Plain, kArchiveLoading, &TNGAS::ReadArchSize, [this, token](bool read) {
+    if (!read) {
+      Warning(kArchiveReadFailed);
+      NGAS()->Archive().ClearRecords();
+      FArchiveView->Clear();
+      return;
+    }
+    // Nothing to choose from: the selection dialog and the record requests
+    // would end in an empty table without a word; the table shown stays.
+    if (NGAS()->ArchSize() == 0) {
+      FDialogs.Message(TMessageKind::Information, kArchiveEmpty, QMessageBox::Ok);
+      return;
+    }
+    FArchiveParamSelector->SetTotalArchSize(NGAS()->ArchSize());
+    if (!FArchiveParamSelector->Execute()) return;
+    NGAS()->SetArchSelectVarList(*FArchiveParamSelector->ResultVarList());
+    ReadArchiveRecords(token);
   });
+}
 
-  if (!ExchangeWithWaitWindow(kArchiveLoading, &TNGAS::ReadArchSize)) {
-    Warning(kArchiveReadFailed);
-    FNGAS->Archive().ClearRecords();
-    FArchiveView->Clear();
-    return;
-  }
-  // Nothing to choose from: the selection dialog and the record requests
-  // would end in an empty table without a word; the table shown stays.
-  if (FNGAS->ArchSize() == 0) {
-    FDialogs.Message(TMessageKind::Information, kArchiveEmpty, QMessageBox::Ok);
-    return;
-  }
-  FArchiveParamSelector->SetTotalArchSize(FNGAS->ArchSize());
-  if (!FArchiveParamSelector->Execute()) return;
-  FNGAS->SetArchSelectVarList(*FArchiveParamSelector->ResultVarList());
-  repaint();
+void TMainForm::ReadArchiveRecords(TBusyToken token) {
+  const TArchiveParamSelector& choice = *FArchiveParamSelector;
+  const int step = choice.Step();
+  const int first = choice.LowRange();
+  const int last = choice.HighRange();
+  FController->Exchange(
+      TWait::Archive, kArchiveLoading,
+      [step, first, last](TNGAS& ngas) { return ngas.ReadArchive(step, first, last, ngas.ArchSelectVarList()); },
+      [this, token](bool read) { ArchiveRecordsRead(read); });
+}
 
-  const bool read = ReadArchiveRecords();
-  const int records = FNGAS->Archive().RecordCount();
+void TMainForm::ArchiveRecordsRead(bool read) {
+  const int records = NGAS()->Archive().RecordCount();
   if (read) {
     ShowReadArchive();
     return;
   }
   // A long read on a slow line is not thrown away when it is stopped or
   // broken off: the records read so far are shown and can be saved.
-  if (FWaitWindow2Btn->CancelFlag()->Cancelled()) {
+  if (WaitWindow2Btn()->CancelFlag()->Cancelled()) {
     ShowReadArchive();
     FDialogs.Message(TMessageKind::Information, kArchiveReadCancelled.arg(records), QMessageBox::Ok);
     return;
@@ -99,52 +94,30 @@ void TMainForm::ReadArchiveCommand() {
   Warning(kArchiveReadFailed + QLatin1Char('\n') + kRecordsBeforeFailure.arg(records));
 }
 
-bool TMainForm::ReadArchiveRecords() {
-  const TInputBlocker::TScope closed(*FInputBlocker);
-  FWaitWindow2Btn->ShowWait(kArchiveLoading);
-  // The button is only heard while it is shown: a press left from the last
-  // read does not stop this one.
-  FWaitWindow2Btn->ShowCancel(true);
-  FDriver->SetCancelButton(FWaitWindow2Btn->CancelFlag());
-  FArchiveReadRunning = true;
-  const auto done = qScopeGuard([this] {
-    FArchiveReadRunning = false;
-    FDriver->SetCancelButton(nullptr);
-    FWaitWindow2Btn->ShowCancel(false);
-    FWaitWindow2Btn->hide();
-    // The wait window took the focus for Esc; it goes back to this window.
-    activateWindow();
-  });
-  const TArchiveParamSelector& choice = *FArchiveParamSelector;
-  return FNGAS->ReadArchive(choice.Step(), choice.LowRange(), choice.HighRange(), FNGAS->ArchSelectVarList());
-}
-
 void TMainForm::ShowReadArchive() {
-  FNGAS->Archive().SetCaptions(FNGAS->ArchCaptionVarList());
-  FArchiveView->SetVarLists(&FNGAS->ArchVarList(), &FNGAS->ArchCaptionVarList());
-  FArchiveView->SetArchive(FNGAS->Archive());
+  TNGAS& ngas = *NGAS();
+  ngas.Archive().SetCaptions(ngas.ArchCaptionVarList());
+  FArchiveView->SetVarLists(&ngas.ArchVarList(), &ngas.ArchCaptionVarList());
+  FArchiveView->SetArchive(ngas.Archive());
 }
 
-void TMainForm::ReadArchiveFileCommand() {
+void TMainForm::ReadArchiveFileCommand(TBusyToken token) {
   const QString fileName = FDialogs.OpenFileName(kArchiveFilesToOpen);
   if (fileName.isEmpty()) return;
-  TDeviceArchive& archive = FNGAS->Archive();
-  bool loaded = false;
-  {
-    // A file of years of records takes a moment to read and to show.
-    const TInputBlocker::TScope closed(*FInputBlocker);
-    FWaitWindow->ShowWait(kArchiveFileLoading);
-    const auto hide = qScopeGuard([this] { FWaitWindow->hide(); });
-    loaded = archive.LoadFile(fileName);
-    if (loaded) {
-      FArchiveView->SetVarLists(archive.Columns(), archive.Captions());
-      FArchiveView->SetArchive(archive);
-    }
-  }
-  if (!loaded) {
-    Warning(kArchiveFileReadFailed);
-    FArchiveView->Clear();
-  }
+  // A file of years of records takes a moment to read: on the link thread,
+  // which alone fills the device model's archive, with the wait window up.
+  FController->Exchange(
+      TWait::Plain, kArchiveFileLoading, [fileName](TNGAS& ngas) { return ngas.Archive().LoadFile(fileName); },
+      [this, token](bool loaded) {
+        if (!loaded) {
+          Warning(kArchiveFileReadFailed);
+          FArchiveView->Clear();
+          return;
+        }
+        const TDeviceArchive& archive = NGAS()->Archive();
+        FArchiveView->SetVarLists(archive.Columns(), archive.Captions());
+        FArchiveView->SetArchive(archive);
+      });
 }
 
 void TMainForm::SaveArchiveFileCommand() {
@@ -169,8 +142,6 @@ void TMainForm::ConnectArchiveChart() {
 void TMainForm::ChartButtonClick() {
   if (!FArchiveChartWindow) {
     FArchiveChartWindow = std::make_unique<TArchiveChartWindow>(FDialogs, this);
-    // Kept painted during an exchange like this window, and as deaf.
-    FInputBlocker->AlsoBlock(FArchiveChartWindow.get());
   }
   ShowArchiveChart();
   FArchiveChartWindow->show();

@@ -6,205 +6,146 @@
 #include "DeviceCatalogue.h"
 #include "DeviceValues.h"
 #include "EnterDevNumber.h"
-#include "InputBlocker.h"
 #include "NGAS.h"
-#include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
 #include "RS232Channel.h"
-#include "TransferWaitWindow.h"
-#include "TransferWaitWindow2.h"
 #include "ui_AerosolMain.h"
-
-#include <QCoreApplication>
-
-#include <exception>
 
 namespace {
 
 using TMessageKind = TOperatorDialogs::TMessageKind;
+using TCommand = TMainForm::TCommand;
 
 using AerosolMainTexts::kComPortFile;
-using AerosolMainTexts::kPortUnavailable;
-const QString kCommandFailed = QStringLiteral("Ошибочное действие : ");
 const QString kCounterNotConnected =
     QStringLiteral("Счетчик не подключен к БОП. Просмотр и редактирование его параметров невозможны.");
 const QString kWriteFailed = QStringLiteral("Запись в прибор не удалась. Проверьте связь с прибором.");
 
-constexpr uint8_t kNoCommand = 0xFF;
-
 // The read and the write behind the two device buttons on each settings
 // sub-page; the test page has none, the test-mode timer reads it.
 struct TPageCommands {
-  uint8_t Read;
-  uint8_t Write;
+  TCommand Read;
+  TCommand Write;
 };
 
-TPageCommands SettingsPageCommands(int page) {
+std::optional<TPageCommands> SettingsPageCommands(int page) {
   switch (page) {
     case TMainForm::kCommonPage:
-      return {TMainForm::kCmdReadCommon, TMainForm::kCmdWriteCommonAll};
+      return TPageCommands{TCommand::ReadCommon, TCommand::WriteCommonAll};
     case TMainForm::kMeasurePage:
-      return {TMainForm::kCmdReadMeasure, TMainForm::kCmdWriteMeasure};
+      return TPageCommands{TCommand::ReadMeasure, TCommand::WriteMeasure};
     case TMainForm::kCounterPage:
-      return {TMainForm::kCmdReadCounter, TMainForm::kCmdWriteCounter};
+      return TPageCommands{TCommand::ReadCounter, TCommand::WriteCounter};
     case TMainForm::kPumpPage:
-      return {TMainForm::kCmdReadPump, TMainForm::kCmdWritePump};
+      return TPageCommands{TCommand::ReadPump, TCommand::WritePump};
     case TMainForm::kServicePage:
-      return {TMainForm::kCmdReadService, TMainForm::kCmdWriteService};
+      return TPageCommands{TCommand::ReadService, TCommand::WriteService};
     case TMainForm::kNetPage:
-      return {TMainForm::kCmdReadNet, TMainForm::kCmdWriteNet};
+      return TPageCommands{TCommand::ReadNet, TCommand::WriteNet};
     default:
-      return {kNoCommand, kNoCommand};
+      return std::nullopt;
   }
 }
 
 }  // namespace
 
-void TMainForm::ExecuteCommand(uint8_t command) {
-  // The windows are kept painted during an exchange, so a timer or a
-  // deferred event may call in; nothing starts until the exchange is over.
-  if (ExchangeRunning()) return;
-  try {
-    switch (command) {
-      case kCmdSerialSettings:
-        SerialSettingsCommand();
-        break;
-      case kCmdReadCommon:
-        ReadGroupCommand(kCommonPage, QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
-                         &TMainForm::RefreshCommonPage);
-        break;
-      case kCmdReadMeasure:
-        ReadGroupCommand(kMeasurePage, QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
-                         &TMainForm::RefreshMeasurePage);
-        break;
-      case kCmdReadCounter:
-        ReadCounterCommand();
-        break;
-      case kCmdReadPump:
-        ReadGroupCommand(kPumpPage, QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump,
-                         &TMainForm::RefreshPumpPage);
-        break;
-      case kCmdReadTest:
-        ReadTestCommand();
-        break;
-      case kCmdReadService:
-        ReadGroupCommand(kServicePage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
-                         &TMainForm::RefreshServicePage);
-        break;
-      case kCmdReadNet:
-        ReadGroupCommand(kNetPage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet,
-                         &TMainForm::RefreshNetPage);
-        break;
-      case kCmdWriteCommonAll:
-        WriteGroupCommand(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll,
-                          &TMainForm::RefreshCommonPage);
-        break;
-      case kCmdWriteCommon:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteCommon, &TMainForm::RefreshCommonPage);
-        break;
-      case kCmdWriteAlarmBlock:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteAlarmBlock,
-                          &TMainForm::RefreshCommonPage);
-        break;
-      case kCmdWriteMeasure:
-        // The page written shows what the installation answered, so that a
-        // setpoint it refused is seen at once.
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteMeasure,
-                          &TMainForm::RefreshMeasurePage);
-        break;
-      case kCmdWriteCounter:
-        WriteGroupCommand(QStringLiteral("запись параметров счетчика"), &TNGAS::WriteCounter,
-                          &TMainForm::RefreshCounterPage);
-        break;
-      case kCmdWritePump:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WritePump, &TMainForm::RefreshPumpPage);
-        break;
-      case kCmdWriteService:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteService,
-                          &TMainForm::RefreshServicePage);
-        break;
-      case kCmdWriteNet:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteNet, &TMainForm::RefreshNetPage);
-        break;
-      case kCmdWriteTest:
-        WriteGroupCommand(QStringLiteral("запись параметров КЕВ"), &TNGAS::WriteTest, &TMainForm::RefreshTestPage);
-        break;
-      case kCmdSwitchTestMode:
-        SwitchTestModeCommand();
-        break;
-      case kCmdTestPeriod:
-        TestPeriodCommand();
-        break;
-      case kCmdDeviceNumber:
-        DeviceNumberCommand();
-        break;
-      case kCmdAccessLevel:
-        AccessLevelCommand();
-        break;
-      case kCmdAbout:
-        AboutCommand();
-        break;
-      case kCmdReadMainSpectr:
-        ReadSpectrCommand(false);
-        break;
-      case kCmdReadBkSpectr:
-        ReadSpectrCommand(true);
-        break;
-      case kCmdReadSpectrFile:
-        ReadSpectrFileCommand();
-        break;
-      case kCmdSaveSpectrFile:
-        SaveSpectrFileCommand();
-        break;
-      case kCmdReadArchive:
-        ReadArchiveCommand();
-        break;
-      case kCmdReadArchiveFile:
-        ReadArchiveFileCommand();
-        break;
-      case kCmdSaveArchiveFile:
-        SaveArchiveFileCommand();
-        break;
-      case kCmdExit:
-        close();
-        break;
-      default:
-        // Like a number outside the table, the unused numbers do nothing.
-        break;
-    }
-  } catch (const std::exception& error) {
-    FWaitWindow->hide();
-    FWaitWindow2Btn->hide();
-    FDialogs.Message(TMessageKind::Error, kCommandFailed + QString::fromLocal8Bit(error.what()), QMessageBox::Yes);
-    FBusyState = kIdle;
-  } catch (...) {
-    FWaitWindow->hide();
-    FWaitWindow2Btn->hide();
-    FDialogs.Message(TMessageKind::Error, kCommandFailed, QMessageBox::Yes);
-    FBusyState = kIdle;
-  }
+void TMainForm::CreateCommands() {
+  const TBusyState reading = TBusyState::Reading;
+  const TBusyState writing = TBusyState::Writing;
+  const auto group = [this](int page, const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
+    return [=](TBusyToken token) { ReadGroupCommand(std::move(token), page, caption, read, refresh); };
+  };
+  const auto write = [this](const QString& caption, bool (TNGAS::*operation)(), void (TMainForm::*refresh)()) {
+    return [=](TBusyToken token) { WriteGroupCommand(std::move(token), caption, operation, refresh); };
+  };
+  const auto plain = [this](void (TMainForm::*command)()) { return [=](TBusyToken) { (this->*command)(); }; };
+  const QString writingSettings = QStringLiteral("запись параметров КЕВ");
+  FCommands = {
+      {TCommand::SerialSettings, {reading, plain(&TMainForm::SerialSettingsCommand)}},
+      {TCommand::ReadCommon,
+       {reading, group(kCommonPage, QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
+                       &TMainForm::RefreshCommonPage)}},
+      {TCommand::ReadMeasure,
+       {reading, group(kMeasurePage, QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
+                       &TMainForm::RefreshMeasurePage)}},
+      {TCommand::ReadCounter, {reading, [this](TBusyToken token) { ReadCounterCommand(std::move(token)); }}},
+      {TCommand::ReadPump,
+       {reading, group(kPumpPage, QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump,
+                       &TMainForm::RefreshPumpPage)}},
+      {TCommand::ReadTest, {reading, [this](TBusyToken token) { ReadTestCommand(std::move(token)); }}},
+      {TCommand::ReadService,
+       {reading, group(kServicePage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
+                       &TMainForm::RefreshServicePage)}},
+      {TCommand::ReadNet,
+       {reading,
+        group(kNetPage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet, &TMainForm::RefreshNetPage)}},
+      {TCommand::WriteCommonAll,
+       {writing,
+        write(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll, &TMainForm::RefreshCommonPage)}},
+      {TCommand::WriteCommon, {writing, write(writingSettings, &TNGAS::WriteCommon, &TMainForm::RefreshCommonPage)}},
+      {TCommand::WriteAlarmBlock,
+       {writing, write(writingSettings, &TNGAS::WriteAlarmBlock, &TMainForm::RefreshCommonPage)}},
+      // The page written shows what the installation answered, so that a
+      // setpoint it refused is seen at once.
+      {TCommand::WriteMeasure, {writing, write(writingSettings, &TNGAS::WriteMeasure, &TMainForm::RefreshMeasurePage)}},
+      {TCommand::WriteCounter,
+       {writing,
+        write(QStringLiteral("запись параметров счетчика"), &TNGAS::WriteCounter, &TMainForm::RefreshCounterPage)}},
+      {TCommand::WritePump, {writing, write(writingSettings, &TNGAS::WritePump, &TMainForm::RefreshPumpPage)}},
+      {TCommand::WriteService, {writing, write(writingSettings, &TNGAS::WriteService, &TMainForm::RefreshServicePage)}},
+      {TCommand::WriteNet, {writing, write(writingSettings, &TNGAS::WriteNet, &TMainForm::RefreshNetPage)}},
+      {TCommand::WriteTest, {writing, write(writingSettings, &TNGAS::WriteTest, &TMainForm::RefreshTestPage)}},
+      {TCommand::SwitchTestMode, {writing, [this](TBusyToken token) { SwitchTestModeCommand(std::move(token)); }}},
+      {TCommand::TestPeriod, {reading, plain(&TMainForm::TestPeriodCommand)}},
+      {TCommand::DeviceNumber, {reading, plain(&TMainForm::DeviceNumberCommand)}},
+      {TCommand::AccessLevel, {reading, plain(&TMainForm::AccessLevelCommand)}},
+      {TCommand::About, {reading, plain(&TMainForm::AboutCommand)}},
+      {TCommand::ReadMainSpectr, {reading, [this](TBusyToken token) { ReadSpectrCommand(std::move(token), false); }}},
+      {TCommand::ReadBkSpectr, {reading, [this](TBusyToken token) { ReadSpectrCommand(std::move(token), true); }}},
+      {TCommand::ReadSpectrFile, {reading, plain(&TMainForm::ReadSpectrFileCommand)}},
+      {TCommand::SaveSpectrFile, {reading, plain(&TMainForm::SaveSpectrFileCommand)}},
+      {TCommand::ReadArchive, {reading, [this](TBusyToken token) { ReadArchiveCommand(std::move(token)); }}},
+      {TCommand::ReadArchiveFile, {reading, [this](TBusyToken token) { ReadArchiveFileCommand(std::move(token)); }}},
+      {TCommand::SaveArchiveFile, {reading, plain(&TMainForm::SaveArchiveFileCommand)}},
+      // The close asks its own question, busy as the other commands.
+      {TCommand::Exit,
+       {reading,
+        [this](TBusyToken token) {
+          token.reset();
+          close();
+        }}},
+  };
 }
 
-std::optional<uint8_t> TMainForm::SettingsPageReadCommand(int page) {
-  const uint8_t command = SettingsPageCommands(page).Read;
-  if (command == kNoCommand) return std::nullopt;
-  return command;
+void TMainForm::ExecuteCommand(TCommand command) {
+  const auto entry = FCommands.find(command);
+  if (entry == FCommands.end()) return;
+  // One command at a time: one started while another runs (from a timer, a
+  // control that a refresh changed, or another command) is refused.
+  TBusyToken token = FController->Begin(entry->second.State);
+  if (!token) return;
+  FController->Guarded([&] { entry->second.Run(std::move(token)); });
+}
+
+std::optional<TMainForm::TCommand> TMainForm::SettingsPageReadCommand(int page) {
+  const std::optional<TPageCommands> commands = SettingsPageCommands(page);
+  if (!commands) return std::nullopt;
+  return commands->Read;
 }
 
 void TMainForm::RequestButtonClick() {
   switch (CurrentMainPage()) {
-    case kSettingsPage: {
-      const uint8_t command = SettingsPageCommands(CurrentSettingsPage()).Read;
-      if (command != kNoCommand) ExecuteCommand(command);
+    case kSettingsPage:
+      if (const std::optional<TPageCommands> commands = SettingsPageCommands(CurrentSettingsPage()))
+        ExecuteCommand(commands->Read);
       break;
-    }
     case kSpectrPage: {
       const int spectr = CurrentSpectrPage();
-      if (spectr >= 0) ExecuteCommand(spectr == kMainSpectrPage ? kCmdReadMainSpectr : kCmdReadBkSpectr);
+      if (spectr >= 0) ExecuteCommand(spectr == kMainSpectrPage ? TCommand::ReadMainSpectr : TCommand::ReadBkSpectr);
       break;
     }
     case kArchivePage:
-      ExecuteCommand(kCmdReadArchive);
+      ExecuteCommand(TCommand::ReadArchive);
       break;
     default:
       break;
@@ -214,79 +155,67 @@ void TMainForm::RequestButtonClick() {
 void TMainForm::DispatchButtonClick() {
   // Only the values of a page read since it came on the screen are written.
   if (CurrentMainPage() != kSettingsPage || !FUi->DispatchButton->isEnabled()) return;
-  const uint8_t command = SettingsPageCommands(CurrentSettingsPage()).Write;
-  if (command != kNoCommand) ExecuteCommand(command);
+  if (const std::optional<TPageCommands> commands = SettingsPageCommands(CurrentSettingsPage()))
+    ExecuteCommand(commands->Write);
 }
 
-bool TMainForm::Exchange(bool (TNGAS::*operation)()) {
-  const TInputBlocker::TScope closed(*FInputBlocker);
-  return (FNGAS.get()->*operation)();
+void TMainForm::Exchange(TWait wait, const QString& caption, bool (TNGAS::*operation)(),
+                         std::function<void(bool)> done) {
+  FController->Exchange(
+      wait, caption, [operation](TNGAS& ngas) { return (ngas.*operation)(); }, std::move(done));
 }
 
-bool TMainForm::ExchangeWithWaitWindow(const QString& caption, bool (TNGAS::*operation)()) {
-  // The window is closed to input from before the wait window is painted:
-  // painting it runs the event loop once.
-  const TInputBlocker::TScope closed(*FInputBlocker);
-  FWaitWindow->ShowWait(caption);
-  const bool done = (FNGAS.get()->*operation)();
-  FWaitWindow->hide();
-  return done;
+bool TMainForm::DeferWhileBusy(std::function<void()> action) {
+  if (FController->Idle()) return false;
+  FController->WhenIdle(std::move(action));
+  return true;
 }
 
-void TMainForm::KeepWindowsPainted() {
-  // The input blocker keeps the operator's input away from this window; what
-  // goes to the wait window's cancel button is handled during an archive read.
-  QCoreApplication::processEvents(FArchiveReadRunning ? QEventLoop::AllEvents : QEventLoop::ExcludeUserInputEvents);
-}
-
-void TMainForm::ReadGroupCommand(int page, const QString& caption, bool (TNGAS::*read)(),
+void TMainForm::ReadGroupCommand(TBusyToken token, int page, const QString& caption, bool (TNGAS::*read)(),
                                  void (TMainForm::*refresh)()) {
-  FBusyState = kReading;
-  SettingsPageRead(page, ExchangeWithWaitWindow(caption, read));
-  (this->*refresh)();
-  FBusyState = kIdle;
+  Exchange(TWait::Plain, caption, read, [this, token, page, refresh](bool read) {
+    SettingsPageRead(page, read);
+    (this->*refresh)();
+  });
 }
 
-void TMainForm::ReadCounterCommand() {
-  FBusyState = kReading;
-  const bool read = ExchangeWithWaitWindow(QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter);
-  // A counter that is not connected reports its first coefficient as 0.
-  if (DeviceValues::IsCounterNotConnected(FNGAS->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {
+void TMainForm::ReadCounterCommand(TBusyToken token) {
+  Exchange(TWait::Plain, QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter, [this, token](bool read) {
+    // A counter that is not connected reports its first coefficient
+    // as 0.
+    if (!DeviceValues::IsCounterNotConnected(NGAS()->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {
+      SettingsPageRead(kCounterPage, read);
+      RefreshCounterPage();
+      return;
+    }
     // Its parameters cannot be edited, so there is nothing to write.
     ForgetSettingsRead();
     FDialogs.Message(TMessageKind::Information, kCounterNotConnected, QMessageBox::Ok);
-    // The common page instead, when the operator may see it.
-    if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
-  } else {
-    SettingsPageRead(kCounterPage, read);
-    RefreshCounterPage();
-  }
-  FBusyState = kIdle;
+    // The common page instead, when the operator may see it, read
+    // once this command is over.
+    if (SelectSettingsPage(kCommonPage)) FController->WhenIdle([this] { Page1PageControlChange(); });
+  });
 }
 
-void TMainForm::WriteGroupCommand(const QString& caption, bool (TNGAS::*write)(), void (TMainForm::*refresh)()) {
-  if (FBusyState != kIdle) return;
-  FBusyState = kWriting;
-  const bool written = ExchangeWithWaitWindow(caption, write);
-  // Without this the operator would take a lost write for a setting that
-  // reached the installation.
-  if (!written) FDialogs.Message(TMessageKind::Warning, kWriteFailed, QMessageBox::Yes);
-  (this->*refresh)();
-  FBusyState = kIdle;
+void TMainForm::WriteGroupCommand(TBusyToken token, const QString& caption, bool (TNGAS::*write)(),
+                                  void (TMainForm::*refresh)()) {
+  Exchange(TWait::Plain, caption, write, [this, token, refresh](bool written) {
+    // Without this the operator would take a lost write for a setting that
+    // reached the installation.
+    if (!written) FDialogs.Message(TMessageKind::Warning, kWriteFailed, QMessageBox::Yes);
+    (this->*refresh)();
+  });
 }
 
 void TMainForm::SerialSettingsCommand() {
-  if (!FChannel->Configure()) return;
-  FChannel->SaveSettings(kComPortFile);
-  FChannel->Close();
-  if (!FChannel->Open()) Warning(kPortUnavailable);
-  FDriver->SetChannel(FChannel.get());
-  FNGAS->SetDriver(FDriver.get());
+  if (!Channel()->Configure()) return;
+  Channel()->SaveSettings(kComPortFile);
+  OpenChannel();
 }
 
 void TMainForm::DeviceNumberCommand() {
   if (!FEnterDevNumberWindow) return;
-  FEnterDevNumberWindow->SetValue(FNGAS->DevAddress());
+  FEnterDevNumberWindow->SetValue(NGAS()->DevAddress());
   if (FDialogs.RunModal(*FEnterDevNumberWindow) != QDialog::Accepted) return;
   const int number = FEnterDevNumberWindow->GetValue();
   if (number == -1) return;

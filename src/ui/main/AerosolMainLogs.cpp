@@ -3,6 +3,7 @@
 
 #include "AerosolMain.h"
 #include "AtomicFile.h"
+#include "CrossThreadLog.h"
 #include "ListBoxLog.h"
 #include "OperatorDialogs.h"
 #include "ui_AerosolMain.h"
@@ -27,10 +28,11 @@ void TMainForm::ConnectLogMenus() {
       {FUi->ClearCommTerminalItem, Separator(FUi->CommTerminalLB), FUi->SaveCommLogItem, FUi->ClearCommLogItem});
   FUi->DebugLineTerminalLB->addActions({FUi->ClearDebugTerminalItem, Separator(FUi->DebugLineTerminalLB),
                                         FUi->SaveDebugLogItem, FUi->ClearDebugLogItem});
+  // Through the driver's view of the pages, which counts their lines.
   for (QAction* clear : {FUi->ClearCommTerminalItem, FUi->ClearCommLogItem})
-    connect(clear, &QAction::triggered, FUi->CommTerminalLB, &QListWidget::clear);
+    connect(clear, &QAction::triggered, this, [this] { FController->CommLog().Clear(); });
   for (QAction* clear : {FUi->ClearDebugTerminalItem, FUi->ClearDebugLogItem})
-    connect(clear, &QAction::triggered, FUi->DebugLineTerminalLB, &QListWidget::clear);
+    connect(clear, &QAction::triggered, this, [this] { FController->DebugLog().Clear(); });
   // Queued: the menu has closed before the file dialog waits for the
   // operator.
   connect(

@@ -71,21 +71,21 @@ class TRefreshScope {
 
 void TMainForm::BindPageTexts() {
   Ui::TMainForm& ui = *FUi;
-  TOPVarList* common = &FNGAS->CommonVarList();
+  TOPVarList* common = &NGAS()->CommonVarList();
   FCommonTexts = {
       {ui.NumPanel, common, CommonVar::SERIALN},
       {ui.ResourcePanel, common, CommonVar::RESOURCE},
       {ui.DCLevelEdit, common, CommonVar::ADRYCONTACTTHR},
       {ui.DCLevelBetaEdit, common, CommonVar::BDRYCONTACTTHR},
   };
-  TOPVarList* measure = &FNGAS->MeasureVarList();
+  TOPVarList* measure = &NGAS()->MeasureVarList();
   FMeasureTexts = {
       {ui.AAlarm1Edit, measure, MeasureVar::ALPHAALARM1}, {ui.AAlarm2Edit, measure, MeasureVar::ALPHAALARM2},
       {ui.BAlarm1Edit, measure, MeasureVar::BETAALARM1},  {ui.BAlarm2Edit, measure, MeasureVar::BETAALARM2},
       {ui.Value1Panel, measure, MeasureVar::SUMALPHA},    {ui.Value2Panel, measure, MeasureVar::SUMBETA},
       {ui.Value3Panel, measure, MeasureVar::RADON},
   };
-  TOPVarList* counter = &FNGAS->CounterVarList();
+  TOPVarList* counter = &NGAS()->CounterVarList();
   FCounterTexts = {
       {ui.EffAEdit, counter, CounterVar::EFFA},           {ui.EffBEdit, counter, CounterVar::EFFB},
       {ui.EffABEdit, counter, CounterVar::EFFAB},         {ui.EffPbEdit, counter, CounterVar::EFFPB},
@@ -93,7 +93,7 @@ void TMainForm::BindPageTexts() {
       {ui.SpectrAEdit, counter, CounterVar::MAINENERGYA}, {ui.SpectrBEdit, counter, CounterVar::MAINENERGYB},
       {ui.BkSpectrAEdit, counter, CounterVar::BGENERGYA}, {ui.BkSpectrBEdit, counter, CounterVar::BGENERGYB},
   };
-  TOPVarList* pump = &FNGAS->PumpVarList();
+  TOPVarList* pump = &NGAS()->PumpVarList();
   FPumpTexts = {
       {ui.FlowPanel, pump, PumpVar::FLOW},
       {ui.GasVolumePanel, pump, PumpVar::VOLUME},
@@ -101,8 +101,8 @@ void TMainForm::BindPageTexts() {
       {ui.PumpUpperLevelEdit, pump, PumpVar::PUMPUPPERLEVEL},
       {ui.PumpLowerLevelEdit, pump, PumpVar::PUMPLOWERLEVEL},
   };
-  TOPVarList* test = &FNGAS->TestVarList();
-  TOPVarList* activity = &FNGAS->TestActivityVarList();
+  TOPVarList* test = &NGAS()->TestVarList();
+  TOPVarList* activity = &NGAS()->TestActivityVarList();
   FTestTexts = {
       {ui.tFlowPanel, test, TestVar::FLOW},
       {ui.tGasVolumePanel, test, TestVar::VOLUME},
@@ -110,7 +110,7 @@ void TMainForm::BindPageTexts() {
       {ui.tValue2Panel, activity, TestActivityVar::SUMBETA},
       {ui.tValue3Panel, activity, TestActivityVar::RADON},
   };
-  TOPVarList* service = &FNGAS->ServiceVarList();
+  TOPVarList* service = &NGAS()->ServiceVarList();
   FServiceTexts = {
       {ui.SelfFonEdit, service, ServiceVar::SELFBACKGROUND},
       {ui.SelfFonBetaEdit, service, ServiceVar::SELFALPHABACKGROUND},
@@ -122,7 +122,7 @@ void TMainForm::BindPageTexts() {
       {ui.FALPHAPanel, service, ServiceVar::FALPHA},
       {ui.FBetaPanel, service, ServiceVar::FBETA},
   };
-  TOPVarList* net = &FNGAS->NetVarList();
+  TOPVarList* net = &NGAS()->NetVarList();
   FNetTexts = {
       {ui.NetAddressEdit, net, NetVar::NETADDRESS},
       {ui.NetSpeedEdit, net, NetVar::NETBAUDRATE},
@@ -165,7 +165,11 @@ void TMainForm::ConnectPageControls() {
 }
 
 void TMainForm::AnyDataChanged(QObject* control) {
-  if (!FNGAS || FRefreshing > 0) return;
+  if (!FController || FRefreshing > 0) return;
+  // A change made while a test-mode read runs without a wait window is
+  // taken once the read is over: the variables belong to the link thread
+  // until then.
+  if (DeferWhileBusy([this, control] { AnyDataChanged(control); })) return;
   Ui::TMainForm& ui = *FUi;
 
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -180,18 +184,18 @@ void TMainForm::AnyDataChanged(QObject* control) {
     return;
   }
 
-  TOPVarListItem* dateTime = FNGAS->CommonVarList().GetItem(CommonVar::DATETIME);
-  TOPVarListItem* sirene = FNGAS->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE);
-  TOPVarListItem* indicator = FNGAS->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR);
+  TOPVarListItem* dateTime = NGAS()->CommonVarList().GetItem(CommonVar::DATETIME);
+  TOPVarListItem* sirene = NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE);
+  TOPVarListItem* indicator = NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR);
   const auto selectColour = [&](TAlarmColour colour) {
     const QByteArray value = DeviceValues::AlarmColourValue(colour);
     if (TextUtils::Trim(indicator->Value) != value) indicator->Value = value;
-    ExecuteCommand(kCmdWriteAlarmBlock);
+    ExecuteCommand(TCommand::WriteAlarmBlock);
   };
 
   if (control == ui.SireneBtn) {
     sirene->Value = DeviceValues::ToggleSirene(sirene->Value);
-    ExecuteCommand(kCmdWriteAlarmBlock);
+    ExecuteCommand(TCommand::WriteAlarmBlock);
   } else if (control == ui.BASIndRB1) {
     selectColour(TAlarmColour::Red);
   } else if (control == ui.BASIndRB2) {
@@ -203,11 +207,11 @@ void TMainForm::AnyDataChanged(QObject* control) {
     // operator's to set.
     RefreshCommonPage();
   } else if (control == ui.DryContactOUT) {
-    FNGAS->CommonVarList().GetItem(CommonVar::DRYCONTACTOUT)->Value =
+    NGAS()->CommonVarList().GetItem(CommonVar::DRYCONTACTOUT)->Value =
         DeviceValues::OnOffValue(ui.DryContactOUTOn->isChecked());
-    ExecuteCommand(kCmdWriteCommon);
+    ExecuteCommand(TCommand::WriteCommon);
   } else if (control == ui.EthernetMode) {
-    FNGAS->NetVarList().GetItem(NetVar::ETHERNET)->Value = DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
+    NGAS()->NetVarList().GetItem(NetVar::ETHERNET)->Value = DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
   } else if (control == ui.DevDate) {
     dateTime->Value = ReplaceDatePart(dateTime->Value, ui.DevDate->date());
   } else if (control == ui.DevTime) {
@@ -215,7 +219,7 @@ void TMainForm::AnyDataChanged(QObject* control) {
   } else if (control == ui.SynchroBtn) {
     SetPickersToPcClock();
     dateTime->Value = PickersDateTime();
-    ExecuteCommand(kCmdWriteCommon);
+    ExecuteCommand(TCommand::WriteCommon);
     RefreshCommonPage();
   } else if (control == ui.PumpBtn) {
     TestBitClick(DeviceValues::kTestPump);
@@ -309,11 +313,11 @@ void TMainForm::ShowTexts(const TTextBindings& bindings) {
 }
 
 void TMainForm::RefreshCommonPage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   Ui::TMainForm& ui = *FUi;
-  const TOPVarList& common = FNGAS->CommonVarList();
-  const TOPVarList& alarm = FNGAS->AlarmBlockVarList();
+  const TOPVarList& common = NGAS()->CommonVarList();
+  const TOPVarList& alarm = NGAS()->AlarmBlockVarList();
   ShowTexts(FCommonTexts);
   ShowOnOffState(DeviceValues::IsSireneOn(ValueAt(alarm, AlarmBlockVar::BAS_SIRENE)), ui.SireneOnOffPanel);
   ShowAlarmIndicator(ValueAt(alarm, AlarmBlockVar::BAS_INDICATOR));
@@ -324,10 +328,10 @@ void TMainForm::RefreshCommonPage() {
 }
 
 void TMainForm::RefreshMeasurePage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   Ui::TMainForm& ui = *FUi;
-  const TOPVarList& measure = FNGAS->MeasureVarList();
+  const TOPVarList& measure = NGAS()->MeasureVarList();
   ShowTexts(FMeasureTexts);
   const QByteArray status = ValueAt(measure, MeasureVar::STATUS);
   const std::array<QLabel*, DeviceValues::kStatusFaultCount> faults = {
@@ -341,39 +345,39 @@ void TMainForm::RefreshMeasurePage() {
 }
 
 void TMainForm::RefreshCounterPage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FCounterTexts);
 }
 
 void TMainForm::RefreshPumpPage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FPumpTexts);
 }
 
 void TMainForm::RefreshTestPage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   Ui::TMainForm& ui = *FUi;
   ShowTexts(FTestTexts);
-  const QByteArray test = ValueAt(FNGAS->TestVarList(), TestVar::TEST);
+  const QByteArray test = ValueAt(NGAS()->TestVarList(), TestVar::TEST);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestPump), ui.PumpOnOffPanel);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestTape), ui.TapeOnOffPanel);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestActivity), ui.ActCalculateOnOffPanel);
 }
 
 void TMainForm::RefreshServicePage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FServiceTexts);
 }
 
 void TMainForm::RefreshNetPage() {
-  if (!FNGAS) return;
+  if (!FController) return;
   const TRefreshScope refreshing(FRefreshing);
   Ui::TMainForm& ui = *FUi;
   ShowTexts(FNetTexts);
   ShowChoice(ui.EthernetModeOn, ui.EthernetModeOff,
-             DeviceValues::OnOffState(ValueAt(FNGAS->NetVarList(), NetVar::ETHERNET)));
+             DeviceValues::OnOffState(ValueAt(NGAS()->NetVarList(), NetVar::ETHERNET)));
 }

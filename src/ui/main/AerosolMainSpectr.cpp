@@ -14,7 +14,6 @@
 #include "Win1251.h"
 #include "ui_AerosolMain.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
@@ -34,10 +33,6 @@ TOperatorDialogs::TFileRequest LoadSpectrDialog() { return {kSpectrFilter, kSpec
 // a table for spreadsheets after it.
 TOperatorDialogs::TFileRequest SaveSpectrDialog() {
   return {kSpectrFilter + QStringLiteral(";;") + kCsvFilter, kSpectrSuffix};
-}
-
-bool IsCsvFile(const QString& fileName) {
-  return QFileInfo(fileName).suffix().compare(QStringLiteral("csv"), Qt::CaseInsensitive) == 0;
 }
 
 // The coefficients in the installation's form: "." whatever the locale.
@@ -79,16 +74,18 @@ TSpectrView* TMainForm::CurrentSpectrView() const {
   return CurrentSpectrPage() == kBkSpectrPage ? FBkSpectrView : FMainSpectrView;
 }
 
-void TMainForm::ReadSpectrCommand(bool background) {
-  FBusyState = kReading;
-  const bool read = background
-                        ? ExchangeWithWaitWindow(QStringLiteral("загрузка фонового спектра КЕВ"), &TNGAS::ReadBkSpectr)
-                        : ExchangeWithWaitWindow(QStringLiteral("загрузка спектра КЕВ"), &TNGAS::ReadMainSpectr);
-  if (read)
-    (background ? FBkSpectrView : FMainSpectrView)->SetSpectr(background ? FNGAS->BkSpectr() : FNGAS->MainSpectr());
-  else
-    Warning(kSpectrReadFailed);
-  FBusyState = kIdle;
+void TMainForm::ReadSpectrCommand(TBusyToken token, bool background) {
+  const QString caption =
+      background ? QStringLiteral("загрузка фонового спектра КЕВ") : QStringLiteral("загрузка спектра КЕВ");
+  Exchange(TWait::Plain, caption, background ? &TNGAS::ReadBkSpectr : &TNGAS::ReadMainSpectr,
+           [this, token, background](bool read) {
+             if (!read) {
+               Warning(kSpectrReadFailed);
+               return;
+             }
+             (background ? FBkSpectrView : FMainSpectrView)
+                 ->SetSpectr(background ? NGAS()->BkSpectr() : NGAS()->MainSpectr());
+           });
 }
 
 void TMainForm::ReadSpectrFileCommand() {
@@ -104,7 +101,7 @@ void TMainForm::SaveSpectrFileCommand() {
   if (fileName.isEmpty()) return;
   const TRadiationSpectr& spectr = CurrentSpectrView()->Spectr();
   // The operator chose the table by its filter, and with it the extension.
-  const bool saved = IsCsvFile(fileName)
+  const bool saved = IsCsvFileName(fileName)
                          ? SaveFileAtomically(fileName, SpectrToCsv(spectr, TCsvFormat::ForLocale(QLocale::system())))
                          : spectr.SaveFile(fileName);
   // A spectrum believed saved and not on the disk would be lost at exit.

@@ -50,36 +50,46 @@ bool ModeIs(TOPVarList& mode, const QByteArray& value) {
 }  // namespace
 
 void TMainForm::SetTestMode(bool on) {
-  if (on != FTestMode) ExecuteCommand(kCmdSwitchTestMode);
+  if (on != FTestMode) ExecuteCommand(TCommand::SwitchTestMode);
 }
 
-void TMainForm::SwitchTestModeCommand() {
-  TOPVarList& mode = FNGAS->ModeVarList();
+void TMainForm::SwitchTestModeCommand(TBusyToken token) {
+  TOPVarList& mode = NGAS()->ModeVarList();
   if (!FTestMode) {
     mode.GetItem(ModeVar::MODE)->Value = "1";
-    if (Exchange(&TNGAS::WriteMode) && ModeIs(mode, "1")) {
+    Exchange(TWait::None, QString(), &TNGAS::WriteMode, [this, token](bool written) {
+      if (!written || !ModeIs(NGAS()->ModeVarList(), "1")) return;
       ForgetSettingsRead();
       FUi->RequestButton->setEnabled(false);
-      ExecuteCommand(kCmdReadTest);
-      EnableTestModeTimer(true);
-      FTestMode = true;
-    }
+      // The first test read belongs to the switch: nothing else starts
+      // between the two.
+      Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) {
+        RefreshTestPage();
+        EnableTestModeTimer(true);
+        FTestMode = true;
+      });
+    });
     return;
   }
   EnableTestModeTimer(false);
   mode.GetItem(ModeVar::MODE)->Value = "0";
   // A failed return leaves the installation in test mode with the polling
   // stopped and both device buttons disabled.
-  if (Exchange(&TNGAS::WriteMode) && ModeIs(mode, "0")) {
+  Exchange(TWait::None, QString(), &TNGAS::WriteMode, [this, token](bool written) {
+    if (!written || !ModeIs(NGAS()->ModeVarList(), "0")) return;
     FTestMode = false;
     FUi->RequestButton->setEnabled(true);
     // "Записать в прибор" comes back with the read of the page shown, not
-    // before: nothing of it has been read since the test mode began.
-    RequestButtonClick();
-  }
+    // before: nothing of it has been read since the test mode began. The
+    // read is the next command, once the switch is over.
+    FController->WhenIdle([this] { RequestButtonClick(); });
+  });
 }
 
 void TMainForm::Page1PageControlChange() {
+  // A page selected while a test-mode read runs is handled after it: its
+  // questions and its read would otherwise be refused.
+  if (DeferWhileBusy([this] { Page1PageControlChange(); })) return;
   repaint();
   // The page now shown has not been read yet.
   ForgetSettingsRead();
@@ -89,48 +99,63 @@ void TMainForm::Page1PageControlChange() {
     return FDialogs.Message(TMessageKind::Confirmation, question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
+  // Only a page the operator may see is selected instead.
+  const auto commonInstead = [this] {
+    if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
+  };
   if (page == kTestPage) {
-    if (ask(kTestModeQuestion)) {
-      SetTestMode(true);
+    if (!ask(kTestModeQuestion)) {
+      commonInstead();
+      return;
+    }
+    SetTestMode(true);
+    FController->WhenIdle([this, commonInstead] {
       if (FTestMode) return;
       FDialogs.Message(TMessageKind::Error, kTestModeFailed, QMessageBox::Yes);
-    }
-    // Only a page the operator may see is selected instead.
-    if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
+      commonInstead();
+    });
     return;
   }
   if (FTestMode) {
+    // Back in normal mode the switch reads the page shown, once.
     if (ask(kNormalModeQuestion))
       SetTestMode(false);
     else if (SelectSettingsPage(kTestPage))
       Page1PageControlChange();
+    return;
   }
-  const std::optional<uint8_t> read = SettingsPageReadCommand(page);
-  if (!FTestMode && read) ExecuteCommand(*read);
+  if (const std::optional<TCommand> read = SettingsPageReadCommand(page)) ExecuteCommand(*read);
 }
 
-void TMainForm::ReadTestCommand() {
-  FBusyState = kReading;
-  Exchange(&TNGAS::ReadTest);
-  RefreshTestPage();
-  FBusyState = kIdle;
+void TMainForm::ReadTestCommand(TBusyToken token) {
+  Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) { RefreshTestPage(); });
 }
 
 void TMainForm::TestModeRequestTimerTimer() {
-  if (ExchangeRunning()) return;
-  ExecuteCommand(kCmdReadTest);
+  if (FController->Idle()) {
+    ExecuteCommand(TCommand::ReadTest);
+    return;
+  }
+  // A tick that falls during another command is not lost: the poll runs
+  // once that command is over, if the test mode still lasts.
+  if (FTestTickDeferred) return;
+  FTestTickDeferred = true;
+  FController->WhenIdle([this] {
+    FTestTickDeferred = false;
+    if (FTestModeTimerEnabled) ExecuteCommand(TCommand::ReadTest);
+  });
 }
 
 void TMainForm::TestBitClick(int bit) {
-  TOPVarListItem* test = FNGAS->TestVarList().GetItem(TestVar::TEST);
+  TOPVarListItem* test = NGAS()->TestVarList().GetItem(TestVar::TEST);
   test->Value = DeviceValues::ToggleTestBit(test->Value, bit);
   // A poll in the middle of the write would show the actuators as they
   // were before it. Afterwards the poll runs again, also when a failed
   // return to normal mode had stopped it: the installation is still in test
   // mode and the operator is driving it from this page.
   FTestModeRequestTimer.stop();
-  ExecuteCommand(kCmdWriteTest);
-  EnableTestModeTimer(FTestMode);
+  ExecuteCommand(TCommand::WriteTest);
+  FController->WhenIdle([this] { EnableTestModeTimer(FTestMode); });
 }
 
 void TMainForm::EnableTestModeTimer(bool enabled) {

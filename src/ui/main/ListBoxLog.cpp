@@ -18,6 +18,8 @@ void TListBoxLog::AppendLine(const QByteArray& line) {
   if (atEnd) FList->scrollToBottom();
 }
 
+void TListBoxLog::Clear() { FList->clear(); }
+
 QByteArray TListBoxLog::Text() const {
   QByteArray text;
   for (int i = 0; i < FList->count(); ++i) text += Win1251::FromUnicode(FList->item(i)->text()) + "\r\n";

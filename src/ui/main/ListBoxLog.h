@@ -14,6 +14,7 @@ class TListBoxLog : public TLogSink {
   int LineCount() const override;
   void DeleteFirstLine() override;
   void AppendLine(const QByteArray& line) override;
+  void Clear();
 
   // The whole page as a text file: Windows-1251, every line ended by CR LF.
   QByteArray Text() const;
