@@ -43,9 +43,9 @@ class TOpenProtocolDriver {
   void SetDebugLog(TLogSink* log) { FDebugLog = log; }
   void SetProgressBar(TProgressSink* bar) { FProgressBar = bar; }
   void SetCancelButton(const TCancelFlag* cancel) { FCancel = cancel; }
-  // Called before every attempt of every request: the caller keeps its
-  // windows painted and may answer false to stop the transaction, which
-  // then fails.
+  // Called before every attempt of every request: the caller may answer
+  // false to stop the transaction (the program on its way out), which then
+  // fails.
   void SetBetweenRequests(std::function<bool()> hook) { FBetweenRequests = std::move(hook); }
   // Told the outcome of every request once its attempts are over.
   void SetRequestFinished(std::function<void(bool answered)> observer) { FRequestFinished = std::move(observer); }

@@ -1,8 +1,7 @@
 #pragma once
 
 // A progress bar: the wait windows' bars in the program, a line on standard
-// error in the command-line client. SetPosition shows the new position at
-// once, because the exchange that follows blocks the caller.
+// error in the command-line client.
 class TProgressSink {
  public:
   virtual ~TProgressSink() = default;

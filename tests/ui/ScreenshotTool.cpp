@@ -107,7 +107,10 @@ int main(int argc, char* argv[]) {
     form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
     form.show();
     // The exchanges run on the link thread: each step waits for its end.
-    const auto settle = [&form] { QTest::qWaitFor([&form] { return form.Controller()->Settled(); }, 30000); };
+    const auto settle = [&form] {
+      if (!QTest::qWaitFor([&form] { return form.Controller()->Settled(); }, 30000))
+        std::fprintf(stderr, "the window did not settle\n");
+    };
     auto* settings = form.findChild<QTabWidget*>(QStringLiteral("Page1PageControl"));
     const char* pages[] = {"common", "measure", "counter", "pump", "test", "service", "net"};
     // Each sub-page as the operator reaches it: selecting it reads it, and

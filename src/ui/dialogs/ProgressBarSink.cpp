@@ -11,5 +11,4 @@ int TProgressBarSink::Maximum() const { return FBar->maximum(); }
 void TProgressBarSink::SetPosition(int position) {
   // QProgressBar ignores a value outside its range instead of clamping it.
   FBar->setValue(std::clamp(position, FBar->minimum(), FBar->maximum()));
-  FBar->repaint();
 }

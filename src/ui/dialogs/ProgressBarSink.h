@@ -4,10 +4,10 @@
 
 class QProgressBar;
 
-// A progress bar of a wait window as the driver and the device model see it.
-// The exchange that follows a move blocks the window, so the bar repaints at
-// once. Positions beyond the range show as an empty or a full bar: the last
-// step of an archive read reports more than 100 percent.
+// A progress bar of a wait window as the driver and the device model see it
+// (through the link thread's relay). Positions beyond the range show as an
+// empty or a full bar: the last step of an archive read reports more than
+// 100 percent.
 class TProgressBarSink : public TProgressSink {
  public:
   explicit TProgressBarSink(QProgressBar* bar) : FBar(bar) {}
