@@ -5,6 +5,7 @@
 #include "DeviceCatalogue.h"
 #include "MainFormFixture.h"
 #include "NGAS.h"
+#include "SettingsPages.h"
 #include "Win1251.h"
 #include "WireTextValidator.h"
 
@@ -143,14 +144,14 @@ TEST_F(PageBindingTest, ADateTimeThatDoesNotParseLeavesThePickersAlone) {
     DevDate()->setDate(QDate(2010, 5, 5));
     DevTime()->setTime(QTime(10, 20, 30));
     dateTime->Value = value;
-    form.RefreshCommonPage();
+    form.SettingsPages()->RefreshCommonPage();
     EXPECT_EQ(DevDate()->date(), QDate(2010, 5, 5)) << value;
     EXPECT_EQ(DevTime()->time(), QTime(10, 20, 30)) << value;
     EXPECT_EQ(dateTime->Value, QByteArray(value)) << "showing a value does not change it";
   }
   // A valid date with an invalid time sets the date only.
   dateTime->Value = "07/03/2005 25.00.00";
-  form.RefreshCommonPage();
+  form.SettingsPages()->RefreshCommonPage();
   EXPECT_EQ(DevDate()->date(), QDate(2005, 3, 7));
   EXPECT_EQ(DevTime()->time(), QTime(10, 20, 30));
 }
@@ -164,7 +165,7 @@ TEST_F(PageBindingTest, RefreshesLeaveTheValuesAsTheInstallationSentThem) {
   ReadPage(TMainForm::kCommonPage);
   TOPVarListItem* dateTime = FForm->NGAS()->CommonVarList().GetItem(CommonVar::DATETIME);
   dateTime->Value = "07.03.2005 14:05:09 X";
-  FForm->RefreshCommonPage();
+  FForm->SettingsPages()->RefreshCommonPage();
   EXPECT_EQ(dateTime->Value, QByteArray("07.03.2005 14:05:09 X"));
   EXPECT_EQ(CommonValue(CommonVar::ADRYCONTACTTHR), QByteArray("5\x98"));
 
@@ -404,6 +405,6 @@ TEST_F(PageBindingTest, AnEditMadeBeforeAnyReadIsKeptInItsVariable) {
   Type("EffAEdit", QStringLiteral("0.4"));
   EXPECT_EQ(FForm->NGAS()->CounterVarList().GetItem(CounterVar::EFFA)->Value, QByteArray("0.4"));
   EXPECT_EQ(FEmulator.RequestCount(), 0);
-  FForm->RefreshCounterPage();
+  FForm->SettingsPages()->RefreshCounterPage();
   EXPECT_EQ(Child<QLineEdit>("EffAEdit")->text(), QStringLiteral("0.4"));
 }

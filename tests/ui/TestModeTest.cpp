@@ -6,6 +6,7 @@
 #include "MainFormFixture.h"
 #include "NGAS.h"
 #include "NGASDelayTime.h"
+#include "SettingsPages.h"
 
 #include <QAction>
 #include <QLabel>
@@ -108,7 +109,7 @@ TEST_F(TestModeTest, ClearingABitDropsTheBitsAboveBitSeven) {
   TMainForm& form = StartInTestMode();
   for (const TRow& row : rows) {
     form.NGAS()->TestVarList().GetItem(TestVar::TEST)->Value = row.Before;
-    form.RefreshTestPage();
+    form.SettingsPages()->RefreshTestPage();
     EXPECT_EQ(PanelText("PumpOnOffPanel"), QString::fromUtf8(row.Pump)) << row.Before;
     QTest::mouseClick(Child<QPushButton>(row.Button), Qt::LeftButton);
     Settle();

@@ -9,6 +9,7 @@
 #include "NGAS.h"
 #include "PageColours.h"
 #include "ProgramSetup.h"
+#include "SettingsPages.h"
 #include "TransferWaitWindow.h"
 
 #include <QApplication>
@@ -110,8 +111,8 @@ TEST_F(WindowLookTest, TheSelectedTabsStandOutAndEveryCaptionIsLegible) {
   ngas.MeasureVarList().GetItem(MeasureVar::ALPHAALARM1ON)->Value = "1";
   ngas.AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE)->Value = "1";
   ngas.TestVarList().GetItem(TestVar::TEST)->Value = "131";
-  form.RefreshCommonPage();
-  form.RefreshMeasurePage();
-  form.RefreshTestPage();
+  form.SettingsPages()->RefreshCommonPage();
+  form.SettingsPages()->RefreshMeasurePage();
+  form.SettingsPages()->RefreshTestPage();
   checkPanels("lit");
 }

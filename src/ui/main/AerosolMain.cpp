@@ -3,6 +3,7 @@
 #include "AccessRights.h"
 #include "AerosolMainTexts.h"
 #include "ArchiveChartWindow.h"
+#include "ArchivePage.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
 #include "DeviceArchiveParamSelector.h"
@@ -19,6 +20,8 @@
 #include "ProgramVersion.h"
 #include "QEVAbout.h"
 #include "RS232Channel.h"
+#include "SettingsPages.h"
+#include "SpectrPage.h"
 #include "SpectrView.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
@@ -66,12 +69,6 @@ std::vector<bool> Shown(const std::array<bool, N>& pages) {
   return std::vector<bool>(pages.begin(), pages.end());
 }
 
-// The view fills its page above whatever bar the page has under it.
-void FillPage(QWidget* page, QWidget* view) {
-  view->setParent(page);
-  static_cast<QBoxLayout*>(page->layout())->insertWidget(0, view, 1);
-}
-
 }  // namespace
 
 TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> port, QWidget* parent)
@@ -85,7 +82,6 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
   FSettingsTabs = std::make_unique<TPageTabs>(FUi->Page1PageControl);
   FSpectrTabs = std::make_unique<TPageTabs>(FUi->SpectrPageControl);
   setStyleSheet(PageColours::StyleSheet());
-  PaintPanels();
   ConnectControls();
   FormCreate();
 }
@@ -104,29 +100,22 @@ void TMainForm::FormCreate() {
   LoadDeviceDataFile();
 
   SelectMainPage(kSpectrPage);
-  CreateSpectrViews();
-  FArchiveView = new TDeviceArchiveView(FUi->ArchiveSheet);
-  ConnectArchiveChart();
-
-  ArrangeControls();
-
+  // The serial channel, the protocol driver on it and the device model on
+  // the driver; the port opens once the pages are there.
   CreateController();
+  CreatePages();
+  ArrangeControls();
   OpenChannel();
   LoadPackingFile();
   CreateCommands();
 
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
-  FArchiveParamSelector = std::make_unique<TArchiveParamSelector>(FDialogs, this);
-  FArchiveParamSelector->SetVarLists(NGAS()->ArchVarList(), NGAS()->ArchCaptionVarList(),
-                                     NGAS()->ArchDefaultMaskVarList());
-  BindPageTexts();
-  ConnectPageControls();
 
   FTestMode = false;
   FUi->DispatchButton->setEnabled(false);
   EnableTestModeTimer(false);
 
-  SetPickersToPcClock();
+  FSettingsPages->SetPickersToPcClock();
 
   SelectMainPage(kSettingsPage);
 
@@ -165,10 +154,6 @@ void TMainForm::ConnectControls() {
 }
 
 void TMainForm::ArrangeControls() {
-  FillPage(FUi->MainSpectrSheet, FMainSpectrView);
-  FillPage(FUi->BkSpectrSheet, FBkSpectrView);
-  FillPage(FUi->ArchiveSheet, FArchiveView);
-
   FUi->DevDate->setDisplayFormat(QLocale::system().dateFormat(QLocale::LongFormat));
 
   const QFont logFont = LogFont();
@@ -217,6 +202,26 @@ void TMainForm::CreateController() {
   Channel()->SetEditor(FComSettingsEditor.get());
   Channel()->LoadSettings(kComPortFile);
 }
+
+void TMainForm::CreatePages() {
+  FSettingsPages = std::make_unique<TSettingsPages>(
+      *this, *FUi, *FController, [this](TCommand command) { ExecuteCommand(command); },
+      [this](int bit) { TestBitClick(bit); });
+  FSpectrPage =
+      std::make_unique<TSpectrPage>(*FController, FDialogs, *FUi->MainSpectrSheet, *FUi->BkSpectrSheet, *FSpectrTabs);
+  FArchivePage = std::make_unique<TArchivePage>(*FController, FDialogs, *this, *FUi->ArchiveSheet, *FUi->ChartButton);
+  ConnectCoefficientButtons();
+}
+
+TSpectrView* TMainForm::MainSpectrView() const { return FSpectrPage->MainView(); }
+
+TSpectrView* TMainForm::BkSpectrView() const { return FSpectrPage->BkView(); }
+
+TDeviceArchiveView* TMainForm::ArchiveView() const { return FArchivePage->View(); }
+
+TArchiveParamSelector* TMainForm::ArchiveParamSelector() const { return FArchivePage->ParamSelector(); }
+
+TArchiveChartWindow* TMainForm::ArchiveChartWindow() const { return FArchivePage->ChartWindow(); }
 
 void TMainForm::OpenChannel() {
   if (!FController->OpenChannel()) Warning(kPortUnavailable);
@@ -288,6 +293,8 @@ bool TMainForm::SelectSettingsPage(int page) {
   if (page != shown) ForgetSettingsRead();
   return true;
 }
+
+bool TMainForm::SelectSpectrPage(int page) { return FSpectrTabs->Select(page); }
 
 int TMainForm::CurrentMainPage() const { return FMainTabs->Current(); }
 

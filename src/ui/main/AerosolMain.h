@@ -1,5 +1,6 @@
 #pragma once
 
+#include "MainCommands.h"
 #include "MainController.h"
 
 #include <QMainWindow>
@@ -16,13 +17,11 @@
 namespace Ui {
 class TMainForm;
 }
-class QDate;
 class QLabel;
-class QRadioButton;
 class QTabWidget;
-class QTime;
 class TAboutForm;
 class TArchiveChartWindow;
+class TArchivePage;
 class TArchiveParamSelector;
 class TComPropertiesDialog;
 class TComSettingsDialogEditor;
@@ -31,12 +30,13 @@ class TDeviceArchiveView;
 class TEnterDevNumberWindow;
 class TListBoxLog;
 class TNGAS;
-class TOPVarList;
 class TOpenProtocolDriver;
 class TOperatorDialogs;
 class TPageTabs;
 class TPasswords;
 class TRS232Channel;
+class TSettingsPages;
+class TSpectrPage;
 class TSerialPort;
 class TSpectrView;
 class TWaitWindow;
@@ -55,42 +55,9 @@ class TMainForm : public QMainWindow {
   // access string counts them from 1.
   enum TMainPage : int { kSettingsPage, kSpectrPage, kArchivePage, kTerminalPage, kDumpPage };
   enum TSettingsPage : int { kCommonPage, kMeasurePage, kCounterPage, kPumpPage, kTestPage, kServicePage, kNetPage };
-  enum TSpectrPage : int { kMainSpectrPage, kBkSpectrPage };
+  enum TSpectrSubPage : int { kMainSpectrPage, kBkSpectrPage };
 
-  // The commands of ExecuteCommand, by the numbers the installation's
-  // programs have always given them.
-  enum class TCommand : uint8_t {
-    SerialSettings = 0,
-    ReadCommon = 2,
-    ReadMeasure = 3,
-    ReadCounter = 4,
-    ReadPump = 5,
-    ReadTest = 7,
-    ReadMainSpectr = 8,
-    ReadBkSpectr = 9,
-    ReadService = 10,
-    ReadNet = 11,
-    WriteCommonAll = 14,
-    WriteCommon = 15,
-    WriteAlarmBlock = 16,
-    WriteMeasure = 17,
-    WriteCounter = 18,
-    WritePump = 19,
-    WriteService = 20,
-    WriteNet = 21,
-    WriteTest = 22,
-    SwitchTestMode = 23,
-    TestPeriod = 24,
-    ReadSpectrFile = 25,
-    SaveSpectrFile = 26,
-    AccessLevel = 27,
-    ReadArchive = 28,
-    ReadArchiveFile = 29,
-    SaveArchiveFile = 30,
-    About = 31,
-    DeviceNumber = 32,
-    Exit = 33,
-  };
+  using TCommand = ::TCommand;
 
   static const QString kApplicationTitle;
 
@@ -120,14 +87,6 @@ class TMainForm : public QMainWindow {
   // qev.pck: the operator's choice of packed requests, handed to the driver.
   void LoadPackingFile();
 
-  void RefreshCommonPage();
-  void RefreshMeasurePage();
-  void RefreshCounterPage();
-  void RefreshPumpPage();
-  void RefreshTestPage();
-  void RefreshServicePage();
-  void RefreshNetPage();
-
   TBusyState BusyState() const { return FController->BusyState(); }
   bool TestMode() const { return FTestMode; }
   int32_t TestRequestPeriod() const { return FTestRequestPeriod; }
@@ -141,12 +100,15 @@ class TMainForm : public QMainWindow {
   TWaitWindow2Btn* WaitWindow2Btn() const { return FController->WaitWindow2Btn(); }
   TPasswords* Passwords() const { return FPasswords.get(); }
   TAboutForm* AboutForm() const { return FAboutForm.get(); }
-  TSpectrView* MainSpectrView() const { return FMainSpectrView; }
-  TSpectrView* BkSpectrView() const { return FBkSpectrView; }
-  TDeviceArchiveView* ArchiveView() const { return FArchiveView; }
-  TArchiveParamSelector* ArchiveParamSelector() const { return FArchiveParamSelector.get(); }
+  TSettingsPages* SettingsPages() const { return FSettingsPages.get(); }
+  TSpectrPage* SpectrPage() const { return FSpectrPage.get(); }
+  TArchivePage* ArchivePage() const { return FArchivePage.get(); }
+  TSpectrView* MainSpectrView() const;
+  TSpectrView* BkSpectrView() const;
+  TDeviceArchiveView* ArchiveView() const;
+  TArchiveParamSelector* ArchiveParamSelector() const;
   // Null until "График" was first pressed.
-  TArchiveChartWindow* ArchiveChartWindow() const { return FArchiveChartWindow.get(); }
+  TArchiveChartWindow* ArchiveChartWindow() const;
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
 
   // Selects a page as the program does: the page change handling does not
@@ -166,13 +128,6 @@ class TMainForm : public QMainWindow {
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  // A control showing the text of one variable as the installation sent it.
-  struct TTextBinding {
-    QWidget* Control;
-    TOPVarList* Group;
-    int Position;
-  };
-  using TTextBindings = std::vector<TTextBinding>;
   using TBusyToken = TMainController::TBusyToken;
   using TWait = TMainController::TWait;
   // What a command needs of the busy state, and what it does with the token
@@ -187,9 +142,8 @@ class TMainForm : public QMainWindow {
   void CreateCommands();
   void CreateController();
   void OpenChannel();
+  void CreatePages();
   void ConnectControls();
-  void ConnectPageControls();
-  void BindPageTexts();
   void FormClose(QCloseEvent* event);
 
   void MainPageControlChange();
@@ -202,33 +156,18 @@ class TMainForm : public QMainWindow {
   // Status panel 2: when the installation last answered, or that it did not.
   void RequestFinished(bool answered);
 
-  // The one change handler of the settings pages: an edit's text goes into
-  // its variable, a few buttons write to the installation at once.
-  void AnyDataChanged(QObject* control);
+  // An actuator button of the test page: its bit of TEST toggled and
+  // written, the poll paused meanwhile.
   void TestBitClick(int bit);
-
-  // The panels' colours before the first read: the read-outs (marked
-  // valuePanel in the form) in their colours, every actuator off, every unit
-  // OK, every lamp dark.
-  void PaintPanels();
-  static void ShowOnOffState(bool state, QLabel* panel);
-  static void ShowFaultState(bool fault, QLabel* panel);
-  void ShowAlarmIndicator(const QByteArray& value);
-  static QByteArray FormatDeviceDateTime(const QDate& date, const QTime& time);
-  QByteArray ReplaceDatePart(const QByteArray& text, const QDate& date);
-  QByteArray ReplaceTimePart(const QByteArray& text, const QTime& time);
-  QByteArray PickersDateTime() const;
-  void SetPickersToPcClock();
-  void ShowDeviceDateTime(const QByteArray& text);
 
   // The commands of ExecuteCommand. Those that talk to the installation
   // keep the token in the step that follows their exchange.
   void ReadGroupCommand(TBusyToken token, int page, const QString& caption, bool (TNGAS::*read)(),
-                        void (TMainForm::*refresh)());
+                        void (TSettingsPages::*refresh)());
   void ReadCounterCommand(TBusyToken token);
   void ReadTestCommand(TBusyToken token);
   void WriteGroupCommand(TBusyToken token, const QString& caption, bool (TNGAS::*write)(),
-                         void (TMainForm::*refresh)());
+                         void (TSettingsPages::*refresh)());
   void SwitchTestModeCommand(TBusyToken token);
   void SerialSettingsCommand();
   void TestPeriodCommand();
@@ -239,23 +178,7 @@ class TMainForm : public QMainWindow {
   void AccessLevelCommand();
   void CreateAboutForm();
   void AboutCommand();
-  void CreateSpectrViews();
-  void ReadSpectrCommand(TBusyToken token, bool background);
-  void ReadSpectrFileCommand();
-  void SaveSpectrFileCommand();
-  TSpectrView* CurrentSpectrView() const;
-  void ReadArchiveCommand(TBusyToken token);
-  void ReadArchiveRecords(TBusyToken token);
-  void ArchiveRecordsRead(bool read);
-  void ShowReadArchive();
-  void ReadArchiveFileCommand(TBusyToken token);
-  void SaveArchiveFileCommand();
-  // "График" opens the chart of the shown archive; the chart follows the
-  // table while it is open.
-  void ConnectArchiveChart();
-  void ChartButtonClick();
-  void ArchiveViewArchiveChanged();
-  void ShowArchiveChart();
+  void ConnectCoefficientButtons();
   // The context menus of the terminal and dump pages.
   void ConnectLogMenus();
   void SaveLogItemClick(const TListBoxLog& log);
@@ -278,8 +201,6 @@ class TMainForm : public QMainWindow {
   void UpdateDispatchButton();
   // The read behind "Прочитать из прибора" on a settings sub-page, if any.
   static std::optional<TCommand> SettingsPageReadCommand(int page);
-  void ShowTexts(const TTextBindings& bindings);
-  std::array<const TTextBindings*, 7> PageTexts() const;
   // The test-mode poll is enabled while the test mode lasts; a period of 0
   // keeps it enabled without ticks.
   void EnableTestModeTimer(bool enabled);
@@ -294,9 +215,6 @@ class TMainForm : public QMainWindow {
 
   QLabel* FClockPanel = nullptr;
   QLabel* FLinkPanel = nullptr;
-  TSpectrView* FMainSpectrView = nullptr;
-  TSpectrView* FBkSpectrView = nullptr;
-  TDeviceArchiveView* FArchiveView = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 
@@ -308,8 +226,9 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TComPropertiesDialog> FComPropertiesDialog;
   std::unique_ptr<TComSettingsDialogEditor> FComSettingsEditor;
   std::unique_ptr<TMainController> FController;
-  std::unique_ptr<TArchiveParamSelector> FArchiveParamSelector;
-  std::unique_ptr<TArchiveChartWindow> FArchiveChartWindow;
+  std::unique_ptr<TSettingsPages> FSettingsPages;
+  std::unique_ptr<TSpectrPage> FSpectrPage;
+  std::unique_ptr<TArchivePage> FArchivePage;
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;
   std::map<TCommand, TCommandEntry> FCommands;
@@ -318,19 +237,8 @@ class TMainForm : public QMainWindow {
   bool FTestModeTimerEnabled = false;
   // A test-mode tick that fell during another command, waiting for its end.
   bool FTestTickDeferred = false;
-  // Refreshes set the controls by program, which fires their change
-  // handlers; while one runs, those handlers leave the variables alone.
-  int FRefreshing = 0;
   // The settings sub-page that the last read brought the values of, or -1.
   int FReadSettingsPage = -1;
   int32_t FTestRequestPeriod = 10;
   int32_t FDeviceNumber = 1;
-
-  TTextBindings FCommonTexts;
-  TTextBindings FMeasureTexts;
-  TTextBindings FCounterTexts;
-  TTextBindings FPumpTexts;
-  TTextBindings FTestTexts;
-  TTextBindings FServiceTexts;
-  TTextBindings FNetTexts;
 };

@@ -3,12 +3,15 @@
 
 #include "AerosolMain.h"
 #include "AerosolMainTexts.h"
+#include "ArchivePage.h"
 #include "DeviceCatalogue.h"
 #include "DeviceValues.h"
 #include "EnterDevNumber.h"
 #include "NGAS.h"
 #include "OperatorDialogs.h"
 #include "RS232Channel.h"
+#include "SettingsPages.h"
+#include "SpectrPage.h"
 #include "ui_AerosolMain.h"
 
 namespace {
@@ -52,10 +55,11 @@ std::optional<TPageCommands> SettingsPageCommands(int page) {
 void TMainForm::CreateCommands() {
   const TBusyState reading = TBusyState::Reading;
   const TBusyState writing = TBusyState::Writing;
-  const auto group = [this](int page, const QString& caption, bool (TNGAS::*read)(), void (TMainForm::*refresh)()) {
+  const auto group = [this](int page, const QString& caption, bool (TNGAS::*read)(),
+                            void (TSettingsPages::*refresh)()) {
     return [=](TBusyToken token) { ReadGroupCommand(std::move(token), page, caption, read, refresh); };
   };
-  const auto write = [this](const QString& caption, bool (TNGAS::*operation)(), void (TMainForm::*refresh)()) {
+  const auto write = [this](const QString& caption, bool (TNGAS::*operation)(), void (TSettingsPages::*refresh)()) {
     return [=](TBusyToken token) { WriteGroupCommand(std::move(token), caption, operation, refresh); };
   };
   const auto plain = [this](void (TMainForm::*command)()) { return [=](TBusyToken) { (this->*command)(); }; };
@@ -64,49 +68,56 @@ void TMainForm::CreateCommands() {
       {TCommand::SerialSettings, {reading, plain(&TMainForm::SerialSettingsCommand)}},
       {TCommand::ReadCommon,
        {reading, group(kCommonPage, QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
-                       &TMainForm::RefreshCommonPage)}},
+                       &TSettingsPages::RefreshCommonPage)}},
       {TCommand::ReadMeasure,
        {reading, group(kMeasurePage, QStringLiteral("загрузка измеренных значений"), &TNGAS::ReadMeasure,
-                       &TMainForm::RefreshMeasurePage)}},
+                       &TSettingsPages::RefreshMeasurePage)}},
       {TCommand::ReadCounter, {reading, [this](TBusyToken token) { ReadCounterCommand(std::move(token)); }}},
       {TCommand::ReadPump,
        {reading, group(kPumpPage, QStringLiteral("загрузка параметров прокачки"), &TNGAS::ReadPump,
-                       &TMainForm::RefreshPumpPage)}},
+                       &TSettingsPages::RefreshPumpPage)}},
       {TCommand::ReadTest, {reading, [this](TBusyToken token) { ReadTestCommand(std::move(token)); }}},
       {TCommand::ReadService,
        {reading, group(kServicePage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadService,
-                       &TMainForm::RefreshServicePage)}},
+                       &TSettingsPages::RefreshServicePage)}},
       {TCommand::ReadNet,
        {reading,
-        group(kNetPage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet, &TMainForm::RefreshNetPage)}},
+        group(kNetPage, QStringLiteral("загрузка параметров КЕВ"), &TNGAS::ReadNet, &TSettingsPages::RefreshNetPage)}},
       {TCommand::WriteCommonAll,
-       {writing,
-        write(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll, &TMainForm::RefreshCommonPage)}},
-      {TCommand::WriteCommon, {writing, write(writingSettings, &TNGAS::WriteCommon, &TMainForm::RefreshCommonPage)}},
+       {writing, write(QStringLiteral("запись общих параметров КЕВ"), &TNGAS::WriteCommonAll,
+                       &TSettingsPages::RefreshCommonPage)}},
+      {TCommand::WriteCommon,
+       {writing, write(writingSettings, &TNGAS::WriteCommon, &TSettingsPages::RefreshCommonPage)}},
       {TCommand::WriteAlarmBlock,
-       {writing, write(writingSettings, &TNGAS::WriteAlarmBlock, &TMainForm::RefreshCommonPage)}},
+       {writing, write(writingSettings, &TNGAS::WriteAlarmBlock, &TSettingsPages::RefreshCommonPage)}},
       // The page written shows what the installation answered, so that a
       // setpoint it refused is seen at once.
-      {TCommand::WriteMeasure, {writing, write(writingSettings, &TNGAS::WriteMeasure, &TMainForm::RefreshMeasurePage)}},
+      {TCommand::WriteMeasure,
+       {writing, write(writingSettings, &TNGAS::WriteMeasure, &TSettingsPages::RefreshMeasurePage)}},
       {TCommand::WriteCounter,
-       {writing,
-        write(QStringLiteral("запись параметров счетчика"), &TNGAS::WriteCounter, &TMainForm::RefreshCounterPage)}},
-      {TCommand::WritePump, {writing, write(writingSettings, &TNGAS::WritePump, &TMainForm::RefreshPumpPage)}},
-      {TCommand::WriteService, {writing, write(writingSettings, &TNGAS::WriteService, &TMainForm::RefreshServicePage)}},
-      {TCommand::WriteNet, {writing, write(writingSettings, &TNGAS::WriteNet, &TMainForm::RefreshNetPage)}},
-      {TCommand::WriteTest, {writing, write(writingSettings, &TNGAS::WriteTest, &TMainForm::RefreshTestPage)}},
+       {writing, write(QStringLiteral("запись параметров счетчика"), &TNGAS::WriteCounter,
+                       &TSettingsPages::RefreshCounterPage)}},
+      {TCommand::WritePump, {writing, write(writingSettings, &TNGAS::WritePump, &TSettingsPages::RefreshPumpPage)}},
+      {TCommand::WriteService,
+       {writing, write(writingSettings, &TNGAS::WriteService, &TSettingsPages::RefreshServicePage)}},
+      {TCommand::WriteNet, {writing, write(writingSettings, &TNGAS::WriteNet, &TSettingsPages::RefreshNetPage)}},
+      {TCommand::WriteTest, {writing, write(writingSettings, &TNGAS::WriteTest, &TSettingsPages::RefreshTestPage)}},
       {TCommand::SwitchTestMode, {writing, [this](TBusyToken token) { SwitchTestModeCommand(std::move(token)); }}},
       {TCommand::TestPeriod, {reading, plain(&TMainForm::TestPeriodCommand)}},
       {TCommand::DeviceNumber, {reading, plain(&TMainForm::DeviceNumberCommand)}},
       {TCommand::AccessLevel, {reading, plain(&TMainForm::AccessLevelCommand)}},
       {TCommand::About, {reading, plain(&TMainForm::AboutCommand)}},
-      {TCommand::ReadMainSpectr, {reading, [this](TBusyToken token) { ReadSpectrCommand(std::move(token), false); }}},
-      {TCommand::ReadBkSpectr, {reading, [this](TBusyToken token) { ReadSpectrCommand(std::move(token), true); }}},
-      {TCommand::ReadSpectrFile, {reading, plain(&TMainForm::ReadSpectrFileCommand)}},
-      {TCommand::SaveSpectrFile, {reading, plain(&TMainForm::SaveSpectrFileCommand)}},
-      {TCommand::ReadArchive, {reading, [this](TBusyToken token) { ReadArchiveCommand(std::move(token)); }}},
-      {TCommand::ReadArchiveFile, {reading, [this](TBusyToken token) { ReadArchiveFileCommand(std::move(token)); }}},
-      {TCommand::SaveArchiveFile, {reading, plain(&TMainForm::SaveArchiveFileCommand)}},
+      {TCommand::ReadMainSpectr,
+       {reading, [this](TBusyToken token) { FSpectrPage->ReadSpectrCommand(std::move(token), false); }}},
+      {TCommand::ReadBkSpectr,
+       {reading, [this](TBusyToken token) { FSpectrPage->ReadSpectrCommand(std::move(token), true); }}},
+      {TCommand::ReadSpectrFile, {reading, [this](TBusyToken) { FSpectrPage->ReadSpectrFileCommand(); }}},
+      {TCommand::SaveSpectrFile, {reading, [this](TBusyToken) { FSpectrPage->SaveSpectrFileCommand(); }}},
+      {TCommand::ReadArchive,
+       {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveCommand(std::move(token)); }}},
+      {TCommand::ReadArchiveFile,
+       {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveFileCommand(std::move(token)); }}},
+      {TCommand::SaveArchiveFile, {reading, [this](TBusyToken) { FArchivePage->SaveArchiveFileCommand(); }}},
       // The close asks its own question, busy as the other commands.
       {TCommand::Exit,
        {reading,
@@ -172,10 +183,10 @@ bool TMainForm::DeferWhileBusy(std::function<void()> action) {
 }
 
 void TMainForm::ReadGroupCommand(TBusyToken token, int page, const QString& caption, bool (TNGAS::*read)(),
-                                 void (TMainForm::*refresh)()) {
+                                 void (TSettingsPages::*refresh)()) {
   Exchange(TWait::Plain, caption, read, [this, token, page, refresh](bool read) {
     SettingsPageRead(page, read);
-    (this->*refresh)();
+    (FSettingsPages.get()->*refresh)();
   });
 }
 
@@ -185,7 +196,7 @@ void TMainForm::ReadCounterCommand(TBusyToken token) {
     // as 0.
     if (!DeviceValues::IsCounterNotConnected(NGAS()->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {
       SettingsPageRead(kCounterPage, read);
-      RefreshCounterPage();
+      FSettingsPages->RefreshCounterPage();
       return;
     }
     // Its parameters cannot be edited, so there is nothing to write.
@@ -198,12 +209,12 @@ void TMainForm::ReadCounterCommand(TBusyToken token) {
 }
 
 void TMainForm::WriteGroupCommand(TBusyToken token, const QString& caption, bool (TNGAS::*write)(),
-                                  void (TMainForm::*refresh)()) {
+                                  void (TSettingsPages::*refresh)()) {
   Exchange(TWait::Plain, caption, write, [this, token, refresh](bool written) {
     // Without this the operator would take a lost write for a setting that
     // reached the installation.
     if (!written) FDialogs.Message(TMessageKind::Warning, kWriteFailed, QMessageBox::Yes);
-    (this->*refresh)();
+    (FSettingsPages.get()->*refresh)();
   });
 }
 

@@ -9,6 +9,7 @@
 #include "NGAS.h"
 #include "NGASDelayTime.h"
 #include "OperatorDialogs.h"
+#include "SettingsPages.h"
 #include "TextUtils.h"
 #include "ui_AerosolMain.h"
 
@@ -64,7 +65,7 @@ void TMainForm::SwitchTestModeCommand(TBusyToken token) {
       // The first test read belongs to the switch: nothing else starts
       // between the two.
       Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) {
-        RefreshTestPage();
+        FSettingsPages->RefreshTestPage();
         EnableTestModeTimer(true);
         FTestMode = true;
       });
@@ -128,7 +129,7 @@ void TMainForm::Page1PageControlChange() {
 }
 
 void TMainForm::ReadTestCommand(TBusyToken token) {
-  Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) { RefreshTestPage(); });
+  Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) { FSettingsPages->RefreshTestPage(); });
 }
 
 void TMainForm::TestModeRequestTimerTimer() {

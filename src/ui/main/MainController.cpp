@@ -10,6 +10,7 @@
 #include "TransferWaitWindow.h"
 #include "TransferWaitWindow2.h"
 
+#include <QCoreApplication>
 #include <QTimer>
 #include <QWidget>
 
@@ -47,6 +48,11 @@ TMainController::TMainController(QWidget& window, TOperatorDialogs& dialogs, std
 TMainController::~TMainController() {
   FStopping = true;
   FLink.Run([this] { FChannel->Close(); });
+  // What waits for the window (an exchange's next step, an action for when
+  // idle) goes now, while the controller is whole: the busy tokens those
+  // steps hold come back to it.
+  QCoreApplication::removePostedEvents(this);
+  FWhenIdle.clear();
 }
 
 bool TMainController::OpenChannel() {
@@ -70,7 +76,7 @@ TMainController::TBusyToken TMainController::Begin(TBusyState state) {
 
 void TMainController::End() {
   FBusyState = TBusyState::Idle;
-  if (FWhenIdle.empty() || FWhenIdlePosted) return;
+  if (FStopping || FWhenIdle.empty() || FWhenIdlePosted) return;
   // From the event loop: the command that ended is fully unwound first.
   FWhenIdlePosted = true;
   QTimer::singleShot(0, this, &TMainController::RunWhenIdle);

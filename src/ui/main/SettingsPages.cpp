@@ -2,9 +2,11 @@
 // that fill the controls after every exchange, and the one change handler
 // that puts the operator's edits back into the variables or writes at once.
 
-#include "AerosolMain.h"
+#include "SettingsPages.h"
+
 #include "DeviceCatalogue.h"
 #include "DeviceValues.h"
+#include "MainController.h"
 #include "NGAS.h"
 #include "PageColours.h"
 #include "TextUtils.h"
@@ -69,23 +71,35 @@ class TRefreshScope {
 
 }  // namespace
 
-void TMainForm::BindPageTexts() {
-  Ui::TMainForm& ui = *FUi;
-  TOPVarList* common = &NGAS()->CommonVarList();
+TSettingsPages::TSettingsPages(QWidget& window, Ui::TMainForm& ui, TMainController& controller, TExecute execute,
+                               TTestBitClick testBitClick)
+    : FWindow(window),
+      FUi(ui),
+      FController(controller),
+      FExecute(std::move(execute)),
+      FTestBitClick(std::move(testBitClick)) {
+  PaintPanels();
+  BindPageTexts();
+  ConnectPageControls();
+}
+
+void TSettingsPages::BindPageTexts() {
+  Ui::TMainForm& ui = FUi;
+  TOPVarList* common = &FController.NGAS()->CommonVarList();
   FCommonTexts = {
       {ui.NumPanel, common, CommonVar::SERIALN},
       {ui.ResourcePanel, common, CommonVar::RESOURCE},
       {ui.DCLevelEdit, common, CommonVar::ADRYCONTACTTHR},
       {ui.DCLevelBetaEdit, common, CommonVar::BDRYCONTACTTHR},
   };
-  TOPVarList* measure = &NGAS()->MeasureVarList();
+  TOPVarList* measure = &FController.NGAS()->MeasureVarList();
   FMeasureTexts = {
       {ui.AAlarm1Edit, measure, MeasureVar::ALPHAALARM1}, {ui.AAlarm2Edit, measure, MeasureVar::ALPHAALARM2},
       {ui.BAlarm1Edit, measure, MeasureVar::BETAALARM1},  {ui.BAlarm2Edit, measure, MeasureVar::BETAALARM2},
       {ui.Value1Panel, measure, MeasureVar::SUMALPHA},    {ui.Value2Panel, measure, MeasureVar::SUMBETA},
       {ui.Value3Panel, measure, MeasureVar::RADON},
   };
-  TOPVarList* counter = &NGAS()->CounterVarList();
+  TOPVarList* counter = &FController.NGAS()->CounterVarList();
   FCounterTexts = {
       {ui.EffAEdit, counter, CounterVar::EFFA},           {ui.EffBEdit, counter, CounterVar::EFFB},
       {ui.EffABEdit, counter, CounterVar::EFFAB},         {ui.EffPbEdit, counter, CounterVar::EFFPB},
@@ -93,7 +107,7 @@ void TMainForm::BindPageTexts() {
       {ui.SpectrAEdit, counter, CounterVar::MAINENERGYA}, {ui.SpectrBEdit, counter, CounterVar::MAINENERGYB},
       {ui.BkSpectrAEdit, counter, CounterVar::BGENERGYA}, {ui.BkSpectrBEdit, counter, CounterVar::BGENERGYB},
   };
-  TOPVarList* pump = &NGAS()->PumpVarList();
+  TOPVarList* pump = &FController.NGAS()->PumpVarList();
   FPumpTexts = {
       {ui.FlowPanel, pump, PumpVar::FLOW},
       {ui.GasVolumePanel, pump, PumpVar::VOLUME},
@@ -101,8 +115,8 @@ void TMainForm::BindPageTexts() {
       {ui.PumpUpperLevelEdit, pump, PumpVar::PUMPUPPERLEVEL},
       {ui.PumpLowerLevelEdit, pump, PumpVar::PUMPLOWERLEVEL},
   };
-  TOPVarList* test = &NGAS()->TestVarList();
-  TOPVarList* activity = &NGAS()->TestActivityVarList();
+  TOPVarList* test = &FController.NGAS()->TestVarList();
+  TOPVarList* activity = &FController.NGAS()->TestActivityVarList();
   FTestTexts = {
       {ui.tFlowPanel, test, TestVar::FLOW},
       {ui.tGasVolumePanel, test, TestVar::VOLUME},
@@ -110,7 +124,7 @@ void TMainForm::BindPageTexts() {
       {ui.tValue2Panel, activity, TestActivityVar::SUMBETA},
       {ui.tValue3Panel, activity, TestActivityVar::RADON},
   };
-  TOPVarList* service = &NGAS()->ServiceVarList();
+  TOPVarList* service = &FController.NGAS()->ServiceVarList();
   FServiceTexts = {
       {ui.SelfFonEdit, service, ServiceVar::SELFBACKGROUND},
       {ui.SelfFonBetaEdit, service, ServiceVar::SELFALPHABACKGROUND},
@@ -122,19 +136,19 @@ void TMainForm::BindPageTexts() {
       {ui.FALPHAPanel, service, ServiceVar::FALPHA},
       {ui.FBetaPanel, service, ServiceVar::FBETA},
   };
-  TOPVarList* net = &NGAS()->NetVarList();
+  TOPVarList* net = &FController.NGAS()->NetVarList();
   FNetTexts = {
       {ui.NetAddressEdit, net, NetVar::NETADDRESS},
       {ui.NetSpeedEdit, net, NetVar::NETBAUDRATE},
   };
 }
 
-std::array<const TMainForm::TTextBindings*, 7> TMainForm::PageTexts() const {
+std::array<const TSettingsPages::TTextBindings*, 7> TSettingsPages::PageTexts() const {
   return {&FCommonTexts, &FMeasureTexts, &FCounterTexts, &FPumpTexts, &FTestTexts, &FServiceTexts, &FNetTexts};
 }
 
-void TMainForm::ConnectPageControls() {
-  Ui::TMainForm& ui = *FUi;
+void TSettingsPages::ConnectPageControls() {
+  Ui::TMainForm& ui = FUi;
   const auto changes = [this](QObject* control) { return [this, control] { AnyDataChanged(control); }; };
 
   for (const TTextBindings* bindings : PageTexts()) {
@@ -164,13 +178,16 @@ void TMainForm::ConnectPageControls() {
   connect(ui.DevTime, &QTimeEdit::timeChanged, this, changes(ui.DevTime));
 }
 
-void TMainForm::AnyDataChanged(QObject* control) {
-  if (!FController || FRefreshing > 0) return;
+void TSettingsPages::AnyDataChanged(QObject* control) {
+  if (FRefreshing > 0) return;
   // A change made while a test-mode read runs without a wait window is
   // taken once the read is over: the variables belong to the link thread
   // until then.
-  if (DeferWhileBusy([this, control] { AnyDataChanged(control); })) return;
-  Ui::TMainForm& ui = *FUi;
+  if (!FController.Idle()) {
+    FController.WhenIdle([this, control] { AnyDataChanged(control); });
+    return;
+  }
+  Ui::TMainForm& ui = FUi;
 
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     for (const TTextBindings* bindings : PageTexts()) {
@@ -184,18 +201,18 @@ void TMainForm::AnyDataChanged(QObject* control) {
     return;
   }
 
-  TOPVarListItem* dateTime = NGAS()->CommonVarList().GetItem(CommonVar::DATETIME);
-  TOPVarListItem* sirene = NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE);
-  TOPVarListItem* indicator = NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR);
+  TOPVarListItem* dateTime = FController.NGAS()->CommonVarList().GetItem(CommonVar::DATETIME);
+  TOPVarListItem* sirene = FController.NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_SIRENE);
+  TOPVarListItem* indicator = FController.NGAS()->AlarmBlockVarList().GetItem(AlarmBlockVar::BAS_INDICATOR);
   const auto selectColour = [&](TAlarmColour colour) {
     const QByteArray value = DeviceValues::AlarmColourValue(colour);
     if (TextUtils::Trim(indicator->Value) != value) indicator->Value = value;
-    ExecuteCommand(TCommand::WriteAlarmBlock);
+    FExecute(TCommand::WriteAlarmBlock);
   };
 
   if (control == ui.SireneBtn) {
     sirene->Value = DeviceValues::ToggleSirene(sirene->Value);
-    ExecuteCommand(TCommand::WriteAlarmBlock);
+    FExecute(TCommand::WriteAlarmBlock);
   } else if (control == ui.BASIndRB1) {
     selectColour(TAlarmColour::Red);
   } else if (control == ui.BASIndRB2) {
@@ -207,11 +224,12 @@ void TMainForm::AnyDataChanged(QObject* control) {
     // operator's to set.
     RefreshCommonPage();
   } else if (control == ui.DryContactOUT) {
-    NGAS()->CommonVarList().GetItem(CommonVar::DRYCONTACTOUT)->Value =
+    FController.NGAS()->CommonVarList().GetItem(CommonVar::DRYCONTACTOUT)->Value =
         DeviceValues::OnOffValue(ui.DryContactOUTOn->isChecked());
-    ExecuteCommand(TCommand::WriteCommon);
+    FExecute(TCommand::WriteCommon);
   } else if (control == ui.EthernetMode) {
-    NGAS()->NetVarList().GetItem(NetVar::ETHERNET)->Value = DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
+    FController.NGAS()->NetVarList().GetItem(NetVar::ETHERNET)->Value =
+        DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
   } else if (control == ui.DevDate) {
     dateTime->Value = ReplaceDatePart(dateTime->Value, ui.DevDate->date());
   } else if (control == ui.DevTime) {
@@ -219,30 +237,30 @@ void TMainForm::AnyDataChanged(QObject* control) {
   } else if (control == ui.SynchroBtn) {
     SetPickersToPcClock();
     dateTime->Value = PickersDateTime();
-    ExecuteCommand(TCommand::WriteCommon);
+    FExecute(TCommand::WriteCommon);
     RefreshCommonPage();
   } else if (control == ui.PumpBtn) {
-    TestBitClick(DeviceValues::kTestPump);
+    FTestBitClick(DeviceValues::kTestPump);
   } else if (control == ui.TapeBtn) {
-    TestBitClick(DeviceValues::kTestTape);
+    FTestBitClick(DeviceValues::kTestTape);
   } else if (control == ui.ActCalculateBtn) {
-    TestBitClick(DeviceValues::kTestActivity);
+    FTestBitClick(DeviceValues::kTestActivity);
   }
 }
 
-void TMainForm::ShowOnOffState(bool state, QLabel* panel) {
+void TSettingsPages::ShowOnOffState(bool state, QLabel* panel) {
   Paint(panel, state ? PageColours::kOn : PageColours::kOff);
   panel->setText(state ? QStringLiteral("ВКЛ") : QStringLiteral("ВЫКЛ"));
 }
 
-void TMainForm::ShowFaultState(bool fault, QLabel* panel) {
+void TSettingsPages::ShowFaultState(bool fault, QLabel* panel) {
   Paint(panel, fault ? PageColours::kFault : PageColours::kOk);
   panel->setText(fault ? QStringLiteral("СБОЙ") : QStringLiteral("OK"));
 }
 
-void TMainForm::PaintPanels() {
-  Ui::TMainForm& ui = *FUi;
-  for (QLabel* panel : findChildren<QLabel*>()) {
+void TSettingsPages::PaintPanels() {
+  Ui::TMainForm& ui = FUi;
+  for (QLabel* panel : FWindow.findChildren<QLabel*>()) {
     if (!panel->property("valuePanel").toBool()) continue;
     Paint(panel, PageColours::kValueBackground, PageColours::kValueText);
     QFont font = panel->font();
@@ -260,8 +278,8 @@ void TMainForm::PaintPanels() {
   Paint(ui.GreenPanel, PageColours::kGreenDark);
 }
 
-void TMainForm::ShowAlarmIndicator(const QByteArray& value) {
-  Ui::TMainForm& ui = *FUi;
+void TSettingsPages::ShowAlarmIndicator(const QByteArray& value) {
+  Ui::TMainForm& ui = FUi;
   const TAlarmColour colour = DeviceValues::AlarmColour(value);
   Paint(ui.RedPanel, colour == TAlarmColour::Red ? PageColours::kRedLit : PageColours::kRedDark);
   Paint(ui.YellowPanel, colour == TAlarmColour::Yellow ? PageColours::kYellowLit : PageColours::kYellowDark);
@@ -272,38 +290,34 @@ void TMainForm::ShowAlarmIndicator(const QByteArray& value) {
   if (!button->isChecked()) button->setChecked(true);
 }
 
-QByteArray TMainForm::FormatDeviceDateTime(const QDate& date, const QTime& time) {
-  return DeviceValues::FormatDeviceDateTime(date, time);
-}
-
-QByteArray TMainForm::PickersDateTime() const {
-  return FormatDeviceDateTime(FUi->DevDate->date(), FUi->DevTime->time());
+QByteArray TSettingsPages::PickersDateTime() const {
+  return DeviceValues::FormatDeviceDateTime(FUi.DevDate->date(), FUi.DevTime->time());
 }
 
 // An installation that has not been read yet has no DATETIME to change a
 // part of: the text is first made whole from both pickers.
-QByteArray TMainForm::ReplaceDatePart(const QByteArray& text, const QDate& date) {
+QByteArray TSettingsPages::ReplaceDatePart(const QByteArray& text, const QDate& date) {
   return DeviceValues::ReplaceDatePart(TextUtils::Trim(text).isEmpty() ? PickersDateTime() : text, date);
 }
 
-QByteArray TMainForm::ReplaceTimePart(const QByteArray& text, const QTime& time) {
+QByteArray TSettingsPages::ReplaceTimePart(const QByteArray& text, const QTime& time) {
   return DeviceValues::ReplaceTimePart(TextUtils::Trim(text).isEmpty() ? PickersDateTime() : text, time);
 }
 
-void TMainForm::ShowDeviceDateTime(const QByteArray& text) {
+void TSettingsPages::ShowDeviceDateTime(const QByteArray& text) {
   const DeviceValues::TDeviceDateTime shown = DeviceValues::ParseDeviceDateTime(text);
-  if (shown.Date) FUi->DevDate->setDate(*shown.Date);
-  if (shown.Time) FUi->DevTime->setTime(*shown.Time);
+  if (shown.Date) FUi.DevDate->setDate(*shown.Date);
+  if (shown.Time) FUi.DevTime->setTime(*shown.Time);
 }
 
-void TMainForm::SetPickersToPcClock() {
+void TSettingsPages::SetPickersToPcClock() {
   const TRefreshScope refreshing(FRefreshing);
   const QDateTime now = QDateTime::currentDateTime();
-  FUi->DevDate->setDate(now.date());
-  FUi->DevTime->setTime(now.time());
+  FUi.DevDate->setDate(now.date());
+  FUi.DevTime->setTime(now.time());
 }
 
-void TMainForm::ShowTexts(const TTextBindings& bindings) {
+void TSettingsPages::ShowTexts(const TTextBindings& bindings) {
   for (const TTextBinding& binding : bindings) {
     const TOPVarListItem* item = binding.Group->GetItem(binding.Position);
     const QString text = item ? Win1251::ToUnicode(item->Value) : QString();
@@ -312,12 +326,11 @@ void TMainForm::ShowTexts(const TTextBindings& bindings) {
   }
 }
 
-void TMainForm::RefreshCommonPage() {
-  if (!FController) return;
+void TSettingsPages::RefreshCommonPage() {
   const TRefreshScope refreshing(FRefreshing);
-  Ui::TMainForm& ui = *FUi;
-  const TOPVarList& common = NGAS()->CommonVarList();
-  const TOPVarList& alarm = NGAS()->AlarmBlockVarList();
+  Ui::TMainForm& ui = FUi;
+  const TOPVarList& common = FController.NGAS()->CommonVarList();
+  const TOPVarList& alarm = FController.NGAS()->AlarmBlockVarList();
   ShowTexts(FCommonTexts);
   ShowOnOffState(DeviceValues::IsSireneOn(ValueAt(alarm, AlarmBlockVar::BAS_SIRENE)), ui.SireneOnOffPanel);
   ShowAlarmIndicator(ValueAt(alarm, AlarmBlockVar::BAS_INDICATOR));
@@ -327,11 +340,10 @@ void TMainForm::RefreshCommonPage() {
   ShowDeviceDateTime(ValueAt(common, CommonVar::DATETIME));
 }
 
-void TMainForm::RefreshMeasurePage() {
-  if (!FController) return;
+void TSettingsPages::RefreshMeasurePage() {
   const TRefreshScope refreshing(FRefreshing);
-  Ui::TMainForm& ui = *FUi;
-  const TOPVarList& measure = NGAS()->MeasureVarList();
+  Ui::TMainForm& ui = FUi;
+  const TOPVarList& measure = FController.NGAS()->MeasureVarList();
   ShowTexts(FMeasureTexts);
   const QByteArray status = ValueAt(measure, MeasureVar::STATUS);
   const std::array<QLabel*, DeviceValues::kStatusFaultCount> faults = {
@@ -344,40 +356,35 @@ void TMainForm::RefreshMeasurePage() {
   ShowOnOffState(DeviceValues::IsOn(ValueAt(measure, MeasureVar::BETAALARM2ON)), ui.Alarm2On2);
 }
 
-void TMainForm::RefreshCounterPage() {
-  if (!FController) return;
+void TSettingsPages::RefreshCounterPage() {
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FCounterTexts);
 }
 
-void TMainForm::RefreshPumpPage() {
-  if (!FController) return;
+void TSettingsPages::RefreshPumpPage() {
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FPumpTexts);
 }
 
-void TMainForm::RefreshTestPage() {
-  if (!FController) return;
+void TSettingsPages::RefreshTestPage() {
   const TRefreshScope refreshing(FRefreshing);
-  Ui::TMainForm& ui = *FUi;
+  Ui::TMainForm& ui = FUi;
   ShowTexts(FTestTexts);
-  const QByteArray test = ValueAt(NGAS()->TestVarList(), TestVar::TEST);
+  const QByteArray test = ValueAt(FController.NGAS()->TestVarList(), TestVar::TEST);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestPump), ui.PumpOnOffPanel);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestTape), ui.TapeOnOffPanel);
   ShowOnOffState(DeviceValues::IsTestBitSet(test, DeviceValues::kTestActivity), ui.ActCalculateOnOffPanel);
 }
 
-void TMainForm::RefreshServicePage() {
-  if (!FController) return;
+void TSettingsPages::RefreshServicePage() {
   const TRefreshScope refreshing(FRefreshing);
   ShowTexts(FServiceTexts);
 }
 
-void TMainForm::RefreshNetPage() {
-  if (!FController) return;
+void TSettingsPages::RefreshNetPage() {
   const TRefreshScope refreshing(FRefreshing);
-  Ui::TMainForm& ui = *FUi;
+  Ui::TMainForm& ui = FUi;
   ShowTexts(FNetTexts);
   ShowChoice(ui.EthernetModeOn, ui.EthernetModeOff,
-             DeviceValues::OnOffState(ValueAt(NGAS()->NetVarList(), NetVar::ETHERNET)));
+             DeviceValues::OnOffState(ValueAt(FController.NGAS()->NetVarList(), NetVar::ETHERNET)));
 }

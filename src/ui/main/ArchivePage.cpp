@@ -1,0 +1,178 @@
+#include "ArchivePage.h"
+
+#include "ArchiveChartWindow.h"
+#include "AtomicFile.h"
+#include "CsvTable.h"
+#include "DeviceArchive.h"
+#include "DeviceArchiveParamSelector.h"
+#include "DeviceArchiveView.h"
+#include "NGAS.h"
+#include "OperatorDialogs.h"
+#include "PageFill.h"
+#include "TransferWaitWindow2.h"
+
+#include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+
+namespace {
+
+using TMessageKind = TOperatorDialogs::TMessageKind;
+
+const QString kArchiveLoading = QStringLiteral("загрузка архива");
+const QString kArchiveReadFailed = QStringLiteral("Загрузка архива не удалась!");
+const QString kArchiveReadCancelled = QStringLiteral("Загрузка архива прервана. Прочитано записей: %1.");
+const QString kArchiveEmpty = QStringLiteral("Архив прибора пуст.");
+const QString kRecordsBeforeFailure =
+    QStringLiteral("Записи, прочитанные до сбоя (%1), показаны в таблице. Их можно сохранить в файле.");
+const QString kArchiveFileLoading = QStringLiteral("чтение архива из файла");
+const QString kArchiveFileReadFailed = QStringLiteral("Чтение архива из файла не удалось!");
+const QString kArchiveFileWriteFailed = QStringLiteral("Запись архива из файла не удалось!");
+
+const TOperatorDialogs::TFileRequest kArchiveFilesToOpen{QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*)"),
+                                                         QStringLiteral("daf")};
+const TOperatorDialogs::TFileRequest kArchiveFilesToSave{
+    QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*);;Таблица CSV (*.csv)"), QStringLiteral("daf")};
+
+}  // namespace
+
+TArchivePage::TArchivePage(TMainController& controller, TOperatorDialogs& dialogs, QWidget& window, QWidget& sheet,
+                           QPushButton& chartButton)
+    : FController(controller),
+      FDialogs(dialogs),
+      FWindow(window),
+      FChartButton(chartButton),
+      FView(new TDeviceArchiveView(&sheet)),
+      FParamSelector(std::make_unique<TArchiveParamSelector>(dialogs, &window)) {
+  FillPage(&sheet, FView);
+  TNGAS& ngas = *controller.NGAS();
+  FParamSelector->SetVarLists(ngas.ArchVarList(), ngas.ArchCaptionVarList(), ngas.ArchDefaultMaskVarList());
+  connect(&FChartButton, &QPushButton::clicked, this, &TArchivePage::ChartButtonClick);
+  connect(FView, &TDeviceArchiveView::ArchiveChanged, this, &TArchivePage::ArchiveViewArchiveChanged);
+}
+
+TArchivePage::~TArchivePage() = default;
+
+void TArchivePage::ReadArchiveCommand(TBusyToken token) {
+  FController.Exchange(
+      TMainController::TWait::Plain, kArchiveLoading, [](TNGAS& ngas) { return ngas.ReadArchSize(); },
+      [this, token](bool read) {
+        if (!read) {
+          Warning(kArchiveReadFailed);
+          FController.NGAS()->Archive().ClearRecords();
+          FView->Clear();
+          return;
+        }
+        // Nothing to choose from: the selection dialog and the record requests
+        // would end in an empty table without a word; the table shown stays.
+        if (FController.NGAS()->ArchSize() == 0) {
+          FDialogs.Message(TMessageKind::Information, kArchiveEmpty, QMessageBox::Ok);
+          return;
+        }
+        FParamSelector->SetTotalArchSize(FController.NGAS()->ArchSize());
+        if (!FParamSelector->Execute()) return;
+        FController.NGAS()->SetArchSelectVarList(*FParamSelector->ResultVarList());
+        ReadArchiveRecords(token);
+      });
+}
+
+void TArchivePage::ReadArchiveRecords(TBusyToken token) {
+  const TArchiveParamSelector& choice = *FParamSelector;
+  const int step = choice.Step();
+  const int first = choice.LowRange();
+  const int last = choice.HighRange();
+  FController.Exchange(
+      TMainController::TWait::Archive, kArchiveLoading,
+      [step, first, last](TNGAS& ngas) { return ngas.ReadArchive(step, first, last, ngas.ArchSelectVarList()); },
+      [this, token](bool read) { ArchiveRecordsRead(read); });
+}
+
+void TArchivePage::ArchiveRecordsRead(bool read) {
+  const int records = FController.NGAS()->Archive().RecordCount();
+  if (read) {
+    ShowReadArchive();
+    return;
+  }
+  // A long read on a slow line is not thrown away when it is stopped or
+  // broken off: the records read so far are shown and can be saved.
+  if (FController.WaitWindow2Btn()->CancelFlag()->Cancelled()) {
+    ShowReadArchive();
+    FDialogs.Message(TMessageKind::Information, kArchiveReadCancelled.arg(records), QMessageBox::Ok);
+    return;
+  }
+  if (records == 0) {
+    Warning(kArchiveReadFailed);
+    FView->Clear();
+    return;
+  }
+  // One box tells both: the read failed, and what it brought is kept.
+  ShowReadArchive();
+  Warning(kArchiveReadFailed + QLatin1Char('\n') + kRecordsBeforeFailure.arg(records));
+}
+
+void TArchivePage::ShowReadArchive() {
+  TNGAS& ngas = *FController.NGAS();
+  ngas.Archive().SetCaptions(ngas.ArchCaptionVarList());
+  FView->SetVarLists(&ngas.ArchVarList(), &ngas.ArchCaptionVarList());
+  FView->SetArchive(ngas.Archive());
+}
+
+void TArchivePage::ReadArchiveFileCommand(TBusyToken token) {
+  const QString fileName = FDialogs.OpenFileName(kArchiveFilesToOpen);
+  if (fileName.isEmpty()) return;
+  // A file of years of records takes a moment to read: on the link thread,
+  // which alone fills the device model's archive, with the wait window up.
+  FController.Exchange(
+      TMainController::TWait::Plain, kArchiveFileLoading,
+      [fileName](TNGAS& ngas) { return ngas.Archive().LoadFile(fileName); },
+      [this, token](bool loaded) {
+        if (!loaded) {
+          Warning(kArchiveFileReadFailed);
+          FView->Clear();
+          return;
+        }
+        const TDeviceArchive& archive = FController.NGAS()->Archive();
+        FView->SetVarLists(archive.Columns(), archive.Captions());
+        FView->SetArchive(archive);
+      });
+}
+
+void TArchivePage::SaveArchiveFileCommand() {
+  const QString fileName = FDialogs.SaveFileName(kArchiveFilesToSave);
+  if (fileName.isEmpty()) return;
+  TDeviceArchive& shown = FView->ArchiveData();
+  bool saved = false;
+  if (IsCsvFileName(fileName)) {
+    saved = SaveFileAtomically(fileName, ArchiveToCsv(shown, TCsvFormat::ForLocale(QLocale::system())));
+  } else {
+    if (const TOPVarList* captions = FView->ColumnCaptions()) shown.SetCaptions(*captions);
+    saved = shown.SaveFile(fileName);
+  }
+  if (!saved) Warning(kArchiveFileWriteFailed);
+}
+
+void TArchivePage::ChartButtonClick() {
+  if (!FChartWindow) {
+    FChartWindow = std::make_unique<TArchiveChartWindow>(FDialogs, &FWindow);
+  }
+  ShowArchiveChart();
+  FChartWindow->show();
+  FChartWindow->raise();
+  FChartWindow->activateWindow();
+}
+
+void TArchivePage::ArchiveViewArchiveChanged() {
+  FChartButton.setEnabled(FView->ArchiveGrid()->model()->rowCount() > 0);
+  // An open chart shows what the table shows, also an emptied table.
+  if (FChartWindow && FChartWindow->isVisible()) ShowArchiveChart();
+}
+
+void TArchivePage::ShowArchiveChart() {
+  const TDeviceArchive& shown = FView->ArchiveData();
+  QStringList captions;
+  const int columns = shown.Columns() ? shown.Columns()->Count() : 0;
+  for (int c = 0; c < columns; ++c) captions << FView->ColumnCaption(c);
+  FChartWindow->SetArchive(shown, captions);
+}
+
+void TArchivePage::Warning(const QString& text) { FDialogs.Message(TMessageKind::Warning, text, QMessageBox::Yes); }

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "MainController.h"
+
+#include <QObject>
+
+class QWidget;
+class TOperatorDialogs;
+class TPageTabs;
+class TSpectrView;
+
+// The page "Спектр": the views of the main and the background spectrum on
+// its two sub-pages, their reads from the installation and the spectrum
+// files of the sub-page shown.
+class TSpectrPage : public QObject {
+  Q_OBJECT
+
+ public:
+  using TBusyToken = TMainController::TBusyToken;
+
+  // The views fill the two sheets; the tabs tell which one is shown.
+  TSpectrPage(TMainController& controller, TOperatorDialogs& dialogs, QWidget& mainSheet, QWidget& bkSheet,
+              const TPageTabs& tabs);
+
+  TSpectrView* MainView() const { return FMainView; }
+  TSpectrView* BkView() const { return FBkView; }
+
+  void ReadSpectrCommand(TBusyToken token, bool background);
+  void ReadSpectrFileCommand();
+  void SaveSpectrFileCommand();
+
+ private:
+  TSpectrView* CurrentView() const;
+  void Warning(const QString& text);
+
+  TMainController& FController;
+  TOperatorDialogs& FDialogs;
+  const TPageTabs& FTabs;
+  // Owned by their sheets.
+  TSpectrView* FMainView;
+  TSpectrView* FBkView;
+};
