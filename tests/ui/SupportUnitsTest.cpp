@@ -1,7 +1,10 @@
 #include "CrossThreadLog.h"
 #include "LinkThread.h"
 #include "ListBoxLog.h"
+#include "MainController.h"
 #include "PackingFile.h"
+#include "QtSerialPort.h"
+#include "ScriptedDialogs.h"
 #include "Win1251.h"
 
 #include <QFile>
@@ -12,6 +15,8 @@
 #include <QTest>
 
 #include <gtest/gtest.h>
+
+#include <stdexcept>
 
 TEST(PackingFile, OnlyAFirstLineOfOneTurnsPackingOn) {
   QTemporaryDir dir;
@@ -87,4 +92,45 @@ TEST(CrossThreadLog, LinesArriveInOrderAndTheCountFollowsThePage) {
   QCoreApplication::processEvents();
   EXPECT_EQ(log.LineCount(), 0);
   EXPECT_EQ(list.count(), 0);
+}
+
+// One command at a time: what is asked for while one runs waits for its end,
+// in the order asked, and an action that starts a command leaves the rest
+// for that command's end; an exception leaving a step is shown and the state
+// returns to idle.
+TEST(MainController, ActionsWaitForTheRunningCommandInOrderOneCommandAtATime) {
+  QWidget window;
+  QListWidget commList;
+  QListWidget debugList;
+  TListBoxLog commLog(&commList);
+  TListBoxLog debugLog(&debugList);
+  TScriptedDialogs dialogs;
+  TMainController controller(window, dialogs, std::make_unique<TQtSerialPort>(), commLog, debugLog);
+
+  QStringList done;
+  TMainController::TBusyToken first = controller.Begin(TBusyState::Writing);
+  ASSERT_TRUE(first);
+  EXPECT_FALSE(controller.Begin(TBusyState::Reading)) << "refused while the write runs";
+  TMainController::TBusyToken second;
+  controller.WhenIdle([&] {
+    done << "A";
+    second = controller.Begin(TBusyState::Reading);
+  });
+  controller.WhenIdle([&] { done << "B"; });
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(done.isEmpty());
+  first.reset();
+  EXPECT_EQ(controller.BusyState(), TBusyState::Idle);
+  EXPECT_TRUE(done.isEmpty()) << "not inside the end of the command";
+  QCoreApplication::processEvents();
+  EXPECT_EQ(done, QStringList{"A"});
+  EXPECT_EQ(controller.BusyState(), TBusyState::Reading);
+  second.reset();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(done, (QStringList{"A", "B"}));
+  EXPECT_TRUE(controller.Settled());
+
+  controller.WhenIdle([] { throw std::runtime_error("broken"); });
+  ASSERT_EQ(dialogs.Texts(), QStringList{QStringLiteral("Ошибочное действие : broken")});
+  EXPECT_TRUE(controller.Settled());
 }

@@ -144,6 +144,21 @@ TEST_F(TestModeTest, TicksDuringAnotherCommandPollOnceAfterIt) {
   EXPECT_EQ(Names(TakeRequests()), (QStringList{"NETADDRESS", "NETBAUDRATE", "ETHERNET", "TEST", "FLOW", "VOLUME"}));
 }
 
+// The poll has no wait window: an actuator pressed while it runs is written
+// once it is over, not against the variables the poll is filling.
+TEST_F(TestModeTest, AnActuatorPressedDuringAPollIsWrittenAfterIt) {
+  TMainForm& form = StartInTestMode();
+  form.ExecuteCommand(TMainForm::TCommand::ReadTest);
+  QTest::mouseClick(Child<QPushButton>("PumpBtn"), Qt::LeftButton);
+  Settle();
+  const QByteArrayList sent = TakeRequests();
+  ASSERT_EQ(sent.size(), 6);
+  EXPECT_EQ(sent.at(0), QByteArray("TEST=??;"));
+  EXPECT_EQ(sent.at(3), QByteArray("TEST=1;"));
+  EXPECT_EQ(Variable("TEST"), QByteArray("1"));
+  EXPECT_TRUE(form.TestModeRequestTimer()->isActive());
+}
+
 TEST_F(TestModeTest, DecliningTheTestModeShowsTheCommonPageWithoutAModeWrite) {
   TMainForm& form = StartConnected();
   FDialogs.Answers = {QMessageBox::No};
