@@ -2,12 +2,9 @@
 
 #include "AccessRights.h"
 #include "AerosolMainTexts.h"
-#include "ArchiveChartWindow.h"
 #include "ArchivePage.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
-#include "DeviceArchiveParamSelector.h"
-#include "DeviceArchiveView.h"
 #include "DeviceDataFile.h"
 #include "ListBoxLog.h"
 #include "NGAS.h"
@@ -22,10 +19,7 @@
 #include "RS232Channel.h"
 #include "SettingsPages.h"
 #include "SpectrPage.h"
-#include "SpectrView.h"
 #include "StartupPaths.h"
-#include "TransferWaitWindow.h"
-#include "TransferWaitWindow2.h"
 #include "WindowPlacement.h"
 #include "ui_AerosolMain.h"
 
@@ -36,9 +30,9 @@
 #include <QSignalBlocker>
 #include <QStyle>
 #include <QToolButton>
-#include <QVBoxLayout>
 
 #include <array>
+#include <vector>
 
 const QString TMainForm::kApplicationTitle = QStringLiteral("КЕВ ") + ProgramVersion::kNumber;
 

@@ -6,19 +6,16 @@
 #include <QMainWindow>
 #include <QTimer>
 
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
 #include <optional>
-#include <vector>
 
 namespace Ui {
 class TMainForm;
 }
 class QLabel;
-class QTabWidget;
 class TAboutForm;
 class TArchiveChartWindow;
 class TArchivePage;
