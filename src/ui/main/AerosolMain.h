@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 
@@ -67,9 +66,9 @@ class TMainForm : public QMainWindow {
   // after the window.
   void SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber);
 
-  // Runs a command when no other one runs; refused otherwise. A command
-  // that talks to the installation ends after this returns, when its
-  // exchanges are done.
+  // Runs a command through the controller when no other one runs; refused
+  // otherwise. A command that talks to the installation ends after this
+  // returns, when its exchanges are done.
   void ExecuteCommand(TCommand command);
   void RequestButtonClick();
   void DispatchButtonClick();
@@ -127,12 +126,6 @@ class TMainForm : public QMainWindow {
  private:
   using TBusyToken = TMainController::TBusyToken;
   using TWait = TMainController::TWait;
-  // What a command needs of the busy state, and what it does with the token
-  // that holds it.
-  struct TCommandEntry {
-    TBusyState State;
-    std::function<void(TBusyToken)> Run;
-  };
 
   void FormCreate();
   void ArrangeControls();
@@ -228,7 +221,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TArchivePage> FArchivePage;
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;
-  std::map<TCommand, TCommandEntry> FCommands;
 
   bool FTestMode = false;
   bool FTestModeTimerEnabled = false;

@@ -64,7 +64,7 @@ void TMainForm::CreateCommands() {
   };
   const auto plain = [this](void (TMainForm::*command)()) { return [=](TBusyToken) { (this->*command)(); }; };
   const QString writingSettings = QStringLiteral("запись параметров КЕВ");
-  FCommands = {
+  FController->SetCommands({
       {TCommand::SerialSettings, {reading, plain(&TMainForm::SerialSettingsCommand)}},
       {TCommand::ReadCommon,
        {reading, group(kCommonPage, QStringLiteral("загрузка общих параметров КЕВ"), &TNGAS::ReadCommon,
@@ -125,18 +125,10 @@ void TMainForm::CreateCommands() {
           token.reset();
           close();
         }}},
-  };
+  });
 }
 
-void TMainForm::ExecuteCommand(TCommand command) {
-  const auto entry = FCommands.find(command);
-  if (entry == FCommands.end()) return;
-  // One command at a time: one started while another runs (from a timer, a
-  // control that a refresh changed, or another command) is refused.
-  TBusyToken token = FController->Begin(entry->second.State);
-  if (!token) return;
-  FController->Guarded([&] { entry->second.Run(std::move(token)); });
-}
+void TMainForm::ExecuteCommand(TCommand command) { FController->ExecuteCommand(command); }
 
 std::optional<TMainForm::TCommand> TMainForm::SettingsPageReadCommand(int page) {
   const std::optional<TPageCommands> commands = SettingsPageCommands(page);

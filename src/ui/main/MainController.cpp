@@ -67,6 +67,14 @@ bool TMainController::OpenChannel() {
   return open;
 }
 
+void TMainController::ExecuteCommand(TCommand command) {
+  const auto entry = FCommands.find(command);
+  if (entry == FCommands.end()) return;
+  TBusyToken token = Begin(entry->second.State);
+  if (!token) return;
+  Guarded([&] { entry->second.Run(std::move(token)); });
+}
+
 TMainController::TBusyToken TMainController::Begin(TBusyState state) {
   if (!Idle()) return nullptr;
   FBusyState = state;

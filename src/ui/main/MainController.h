@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LinkThread.h"
+#include "MainCommands.h"
 
 #include <QObject>
 #include <QString>
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -29,9 +31,9 @@ class TWaitWindow2Btn;
 // tick starts only then.
 enum class TBusyState : uint8_t { Idle = 0, Reading = 1, Writing = 2 };
 
-// Runs the main window's commands against the installation: owns the link
-// thread with the serial channel, the protocol driver and the device model
-// on it, the wait windows, and the one busy state. An exchange runs on the
+// Runs the main window's commands: owns the dispatcher, the one busy state,
+// the link thread with the serial channel, the protocol driver and the
+// device model on it, and the wait windows. An exchange runs on the
 // link thread while its wait window, modal, keeps the operator's input away;
 // its result comes back through the event loop after the window is hidden.
 class TMainController : public QObject {
@@ -44,6 +46,13 @@ class TMainController : public QObject {
   // No wait window (test-mode reads and mode switches), the plain one, or
   // the archive read's window with its two bars and "Отменить".
   enum class TWait { None, Plain, Archive };
+  // A command: the state it runs in, and what it does with the token that
+  // holds that state (a command that talks to the installation keeps it in
+  // the step that follows its exchange).
+  struct TCommandEntry {
+    TBusyState State;
+    std::function<void(TBusyToken)> Run;
+  };
 
   // The window owns the wait windows; the logs are its pages. The port is
   // not opened yet.
@@ -63,6 +72,13 @@ class TMainController : public QObject {
   // Opens the port (again) with the channel's settings, on the link thread;
   // true when it is open. Only while no exchange runs.
   bool OpenChannel();
+
+  // The window's commands by name.
+  void SetCommands(std::map<TCommand, TCommandEntry> commands) { FCommands = std::move(commands); }
+  // Runs a command when no other one runs; one started while another runs
+  // (from a timer, a control that a refresh changed, or another command) is
+  // refused.
+  void ExecuteCommand(TCommand command);
 
   TBusyState BusyState() const { return FBusyState; }
   bool Idle() const { return FBusyState == TBusyState::Idle; }
@@ -113,6 +129,7 @@ class TMainController : public QObject {
   // What an exception on the link thread said; read after its job is done.
   std::optional<QString> FLinkFailure;
 
+  std::map<TCommand, TCommandEntry> FCommands;
   TBusyState FBusyState = TBusyState::Idle;
   std::deque<std::function<void()>> FWhenIdle;
   bool FWhenIdlePosted = false;
