@@ -37,14 +37,7 @@ bool MeasureArchiveChart() {
   const TArchiveGenerator generator(kRecords, QDateTime::currentDateTime(), 600, {"KEV-0042", "12", "40", "25", "80"});
   TDeviceArchive archive;
   archive.SetColumns(columns);
-  for (int n = 1; n <= kRecords; ++n) {
-    TOPVarList record;
-    for (int c = 0; c < columns.Count(); ++c) {
-      const QByteArray name = columns.GetItem(c)->Name;
-      record.Add(name, TArchiveGenerator::IndexOf(n), generator.Value(name, n).value_or(QByteArray()));
-    }
-    archive.AppendRecord(record);
-  }
+  for (int n = 1; n <= kRecords; ++n) archive.AppendRecord(*generator.Record(columns, n));
 
   TNoDialogs dialogs;
   TArchiveChartWindow window(dialogs);

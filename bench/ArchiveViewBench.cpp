@@ -21,14 +21,7 @@ void FillArchive(TDeviceArchive& archive, const TOPVarList& columns) {
   const TArchiveGenerator generator(kRecords, QDateTime::currentDateTime(), 3600,
                                     {"KEV-0042", "1000", "5000", "2000", "8000"});
   archive.SetColumns(columns);
-  for (int n = 1; n <= kRecords; ++n) {
-    TOPVarList record;
-    for (int c = 0; c < columns.Count(); ++c) {
-      const QByteArray name = columns.GetItem(c)->Name;
-      record.Add(name, TArchiveGenerator::IndexOf(n), generator.Value(name, n).value_or(QByteArray()));
-    }
-    archive.AppendRecord(record);
-  }
+  for (int n = 1; n <= kRecords; ++n) archive.AppendRecord(*generator.Record(columns, n));
 }
 
 }  // namespace

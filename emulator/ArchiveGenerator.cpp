@@ -85,3 +85,12 @@ std::optional<QByteArray> TArchiveGenerator::Value(const QByteArray& name, int r
   if (key == "FLOW") return decimal(flow, 1);
   return decimal(flow * FIntervalSeconds / 60.0, 1);  // VOLUME pumped during the measurement
 }
+
+std::unique_ptr<TOPVarList> TArchiveGenerator::Record(const TOPVarList& columns, int record) const {
+  auto values = std::make_unique<TOPVarList>();
+  for (int c = 0; c < columns.Count(); ++c) {
+    const QByteArray name = columns.GetItem(c)->Name;
+    values->Add(name, IndexOf(record), Value(name, record).value_or(QByteArray()));
+  }
+  return values;
+}

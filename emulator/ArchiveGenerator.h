@@ -1,8 +1,11 @@
 #pragma once
 
+#include "OpenProtocolVarList.h"
+
 #include <QByteArray>
 #include <QDateTime>
 
+#include <memory>
 #include <optional>
 
 // The settings an archive record repeats: the installation's name and the
@@ -37,6 +40,9 @@ class TArchiveGenerator {
   // The value of an archive variable in a record; no value for a variable
   // that records do not hold or a record outside 1..Records().
   std::optional<QByteArray> Value(const QByteArray& name, int record) const;
+  // A record as a read of the given columns brings it: each variable with the
+  // record's index and its value, empty where records hold none.
+  std::unique_ptr<TOPVarList> Record(const TOPVarList& columns, int record) const;
 
  private:
   QByteArray AlarmState(double activity, const QByteArray& setpoint) const;

@@ -106,9 +106,10 @@ int main(int argc, char* argv[]) {
     TMainForm form(dialogs, std::make_unique<TQtSerialPort>());
     form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
     form.show();
-    // The exchanges run on the link thread: each step waits for its end.
+    // The exchanges run on the link thread: each step waits for its end (the
+    // whole archive takes the better part of a minute).
     const auto settle = [&form] {
-      if (!QTest::qWaitFor([&form] { return form.Controller()->Settled(); }, 30000))
+      if (!QTest::qWaitFor([&form] { return form.Controller()->Settled(); }, 600000))
         std::fprintf(stderr, "the window did not settle\n");
     };
     auto* settings = form.findChild<QTabWidget*>(QStringLiteral("Page1PageControl"));
@@ -219,12 +220,7 @@ int main(int argc, char* argv[]) {
                              "ALPHAALARM1ON", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"})
       columns.Add(name);
     archive.SetColumns(columns);
-    for (int n = 1; n <= week.Records(); ++n) {
-      TOPVarList record;
-      for (int c = 0; c < columns.Count(); ++c)
-        record.Add(columns.GetItem(c)->Name, {}, week.Value(columns.GetItem(c)->Name, n).value_or(QByteArray()));
-      archive.AppendRecord(record);
-    }
+    for (int n = 1; n <= week.Records(); ++n) archive.AppendRecord(*week.Record(columns, n));
     TArchiveChartWindow chart(dialogs);
     chart.resize(980, 640);
     chart.show();
