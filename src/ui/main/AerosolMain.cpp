@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
+#include <QListWidget>
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -151,8 +152,12 @@ void TMainForm::ArrangeControls() {
   FUi->DevDate->setDisplayFormat(QLocale::system().dateFormat(QLocale::LongFormat));
 
   const QFont logFont = LogFont();
-  FUi->CommTerminalLB->setFont(logFont);
-  FUi->DebugLineTerminalLB->setFont(logFont);
+  // One line a row: a new line at the end is laid out without measuring the
+  // thousands before it, which an archive read adds to by the second.
+  for (QListWidget* log : {FUi->CommTerminalLB, FUi->DebugLineTerminalLB}) {
+    log->setFont(logFont);
+    log->setUniformItemSizes(true);
+  }
 
   QStyle* look = style();
   FUi->ToolButton1->setIcon(look->standardIcon(QStyle::SP_DialogOpenButton));
