@@ -3,8 +3,15 @@
 # nothing when everything is there already. Uses sudo when not run as root.
 set -eu
 
-packages="cmake make g++ pkg-config qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
-libgtest-dev libjpeg-dev xvfb xauth qt6-translations-l10n"
+# The build and the window; the history's SQLite and PostgreSQL drivers, the
+# PostgreSQL server the history tests start a private cluster of, and sqlite3
+# the history bench compares with; what the Debian package is built and
+# checked with; the accessibility bus and client the window is checked with.
+packages="cmake make g++ pkg-config ccache qt6-base-dev qt6-base-dev-tools qt6-serialport-dev
+libgtest-dev libjpeg-dev xvfb xauth qt6-translations-l10n
+libqt6sql6-sqlite libqt6sql6-psql postgresql sqlite3
+dpkg-dev fakeroot file help2man lintian systemd
+at-spi2-core dbus-x11 python3-pyatspi"
 if [ "${QEV_FUZZ_DEPS:-0}" = 1 ]; then
   packages="$packages clang libclang-rt-14-dev"
 fi
