@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileLocations.h"
 #include "PlatformInfo.h"
 
 #include <QString>
@@ -8,7 +9,8 @@
 // any window exists. Both folders end in the platform's separator.
 //
 // The program keeps its settings file beside the program file, so it is
-// found whatever folder the program was started from.
+// found whatever folder the program was started from. Where each file lives
+// follows from the two folders (see TFileLocations).
 void InitStartupPaths(const QString& programFilePath, const QString& currentDir);
 
 // The folder of a file path followed by the separator. For a file in the
@@ -19,3 +21,4 @@ QString FolderWithSeparator(const QString& path);
 const QString& ProgramDir();
 const QString& CurrentDir();
 const TPlatformInfo& PlatformInfo();
+const TFileLocations& FileLocations();
