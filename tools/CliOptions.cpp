@@ -24,16 +24,18 @@ std::optional<int> Number(const QString& text, int minimum, int maximum) {
 
 }  // namespace
 
+// One line a form, "or:" before each further one: the manual page's
+// synopsis is made from these lines by help2man.
 QString CliUsage() {
   return QStringLiteral(
       "Usage: qev-cli [options] read NAME[:INDEX]...\n"
-      "       qev-cli [options] write NAME[:INDEX]=VALUE...\n"
-      "       qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C]\n"
-      "                         [--csv-decimal-comma]]\n"
-      "       qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...]\n"
-      "                         (--out FILE.daf | --csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
-      "       qev-cli passwords encode SOURCE TARGET\n"
-      "       qev-cli passwords decode FILE\n"
+      "  or:  qev-cli [options] write NAME[:INDEX]=VALUE...\n"
+      "  or:  qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C] "
+      "[--csv-decimal-comma]]\n"
+      "  or:  qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...] (--out FILE.daf | "
+      "--csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
+      "  or:  qev-cli passwords encode SOURCE TARGET\n"
+      "  or:  qev-cli passwords decode FILE\n"
       "\n"
       "Talks to the installation over its serial line. The port settings come from\n"
       "commport.cfg, found as the window program finds it: beside the program when\n"
