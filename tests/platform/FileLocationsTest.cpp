@@ -11,20 +11,33 @@ namespace {
 
 using TKind = TFileLocations::TKind;
 
-// The folders a row may name; Usr is the package's /usr/bin, never touched.
-enum class TFolder { Program, Current, User, System, Usr };
+// The folders a row may name; kUsrBin is the package's /usr/bin, never touched.
+enum TFolder { kProgramDir, kCurrentDir, kUserDir, kSystemDir, kUsrBin };
+
+// How the program runs: from its own writable folder, from a read-only
+// one, or from /usr/bin where root may write.
+enum class TRun { Own, ReadOnly, UsrAsRoot };
 
 struct TCase {
-  const char* Name;
-  TFolder ProgramFolder;  // Program or Usr
-  bool Writable;
-  QStringList UserFiles;
-  QStringList SystemFiles;
+  TRun Run;
+  bool UserHasFile;
+  bool SystemHasFile;
   TKind Kind;
-  QString FileName;
   TFolder Read;
   TFolder Write;
 };
+
+QString FileOf(TKind kind) {
+  switch (kind) {
+    case TKind::Settings:
+      return QStringLiteral("commport.cfg");
+    case TKind::WorkingData:
+      return QStringLiteral("qev.dtf");
+    case TKind::Passwords:
+      return QStringLiteral("qev.pwd");
+  }
+  return {};
+}
 
 // The program, working, user and system folders as temporary folders, so
 // the administrator's folder is never the machine's real /etc/qev.
@@ -35,15 +48,15 @@ class TFolders {
   }
   QString Path(TFolder folder) const {
     switch (folder) {
-      case TFolder::Program:
+      case kProgramDir:
         return Sub("program");
-      case TFolder::Current:
+      case kCurrentDir:
         return Sub("current");
-      case TFolder::User:
+      case kUserDir:
         return Sub("home/.config/qev");
-      case TFolder::System:
+      case kSystemDir:
         return Sub("system");
-      case TFolder::Usr:
+      case kUsrBin:
         return QStringLiteral("/usr/bin/");
     }
     return {};
@@ -60,118 +73,46 @@ class TFolders {
   QTemporaryDir FRoot;
 };
 
-const QString kCfg = QStringLiteral("commport.cfg");
-const QString kDtf = QStringLiteral("qev.dtf");
-const QString kPwd = QStringLiteral("qev.pwd");
-
 }  // namespace
 
 TEST(FileLocations, EachFileIsReadAndWrittenWhereItsRuleSays) {
   const TCase cases[] = {
       // Run from a folder of its own: exactly as before, /etc/qev unread.
-      {"own folder: settings beside the program",
-       TFolder::Program,
-       true,
-       {},
-       {kCfg},
-       TKind::Settings,
-       kCfg,
-       TFolder::Program,
-       TFolder::Program},
-      {"own folder: data in the working folder",
-       TFolder::Program,
-       true,
-       {},
-       {},
-       TKind::WorkingData,
-       kDtf,
-       TFolder::Current,
-       TFolder::Current},
-      {"own folder: passwords in the working folder",
-       TFolder::Program,
-       true,
-       {},
-       {kPwd},
-       TKind::Passwords,
-       kPwd,
-       TFolder::Current,
-       TFolder::Current},
-      // Installed: the user's file wins, the administrator's is the default.
-      {"installed: the user's settings",
-       TFolder::Program,
-       false,
-       {kCfg},
-       {kCfg},
-       TKind::Settings,
-       kCfg,
-       TFolder::User,
-       TFolder::User},
-      {"installed: the administrator's settings",
-       TFolder::Program,
-       false,
-       {},
-       {kCfg},
-       TKind::Settings,
-       kCfg,
-       TFolder::System,
-       TFolder::User},
-      {"installed: no settings at all",
-       TFolder::Program,
-       false,
-       {},
-       {},
-       TKind::Settings,
-       kCfg,
-       TFolder::User,
-       TFolder::User},
-      {"installed: data only the user's",
-       TFolder::Program,
-       false,
-       {},
-       {kDtf},
-       TKind::WorkingData,
-       kDtf,
-       TFolder::User,
-       TFolder::User},
-      {"installed: passwords only the administrator's",
-       TFolder::Program,
-       false,
-       {kPwd},
-       {},
-       TKind::Passwords,
-       kPwd,
-       TFolder::System,
-       TFolder::System},
+      {TRun::Own, false, true, TKind::Settings, kProgramDir, kProgramDir},
+      {TRun::Own, false, false, TKind::WorkingData, kCurrentDir, kCurrentDir},
+      {TRun::Own, false, true, TKind::Passwords, kCurrentDir, kCurrentDir},
+      // Installed: the user's file wins, the administrator's is the default
+      // for settings only, and the passwords are the administrator's alone.
+      {TRun::ReadOnly, true, true, TKind::Settings, kUserDir, kUserDir},
+      {TRun::ReadOnly, false, true, TKind::Settings, kSystemDir, kUserDir},
+      {TRun::ReadOnly, false, false, TKind::Settings, kUserDir, kUserDir},
+      {TRun::ReadOnly, false, true, TKind::WorkingData, kUserDir, kUserDir},
+      {TRun::ReadOnly, true, false, TKind::Passwords, kSystemDir, kSystemDir},
       // /usr belongs to the package manager even where root may write.
-      {"installed in /usr, run by root",
-       TFolder::Usr,
-       true,
-       {},
-       {kCfg},
-       TKind::Settings,
-       kCfg,
-       TFolder::System,
-       TFolder::User},
+      {TRun::UsrAsRoot, false, true, TKind::Settings, kSystemDir, kUserDir},
   };
-  for (const TCase& c : cases) {
-    SCOPED_TRACE(c.Name);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    const TCase& c = cases[i];
+    SCOPED_TRACE(testing::Message() << "row " << i);
     TFolders folders;
     ASSERT_TRUE(folders.Valid());
-    for (const QString& name : c.UserFiles) folders.Touch(TFolder::User, name);
-    for (const QString& name : c.SystemFiles) folders.Touch(TFolder::System, name);
-    const TFileLocations locations(
-        TFileLocations::TFolders{folders.Path(c.ProgramFolder), folders.Path(TFolder::Current), c.Writable,
-                                 folders.Path(TFolder::User), folders.Path(TFolder::System)});
-    EXPECT_EQ(locations.Installed(), !c.Writable || c.ProgramFolder == TFolder::Usr);
-    EXPECT_EQ(QFileInfo(locations.ReadPath(c.Kind, c.FileName)).absoluteFilePath(),
-              QFileInfo(QDir(folders.Path(c.Read)).filePath(c.FileName)).absoluteFilePath());
-    const QString written = locations.WritePath(c.Kind, c.FileName);
-    EXPECT_EQ(QFileInfo(written).absoluteFilePath(),
-              QFileInfo(QDir(folders.Path(c.Write)).filePath(c.FileName)).absoluteFilePath());
+    const QString name = FileOf(c.Kind);
+    if (c.UserHasFile) folders.Touch(kUserDir, name);
+    if (c.SystemHasFile) folders.Touch(kSystemDir, name);
+    const TFileLocations locations(TFileLocations::TFolders{
+        folders.Path(c.Run == TRun::UsrAsRoot ? kUsrBin : kProgramDir), folders.Path(kCurrentDir),
+        c.Run != TRun::ReadOnly, folders.Path(kUserDir), folders.Path(kSystemDir)});
+    const auto expected = [&](TFolder folder) {
+      return QFileInfo(QDir(folders.Path(folder)).filePath(name)).absoluteFilePath();
+    };
+    EXPECT_EQ(locations.Installed(), c.Run != TRun::Own);
+    EXPECT_EQ(QFileInfo(locations.ReadPath(c.Kind, name)).absoluteFilePath(), expected(c.Read));
+    const QString written = locations.WritePath(c.Kind, name);
+    EXPECT_EQ(QFileInfo(written).absoluteFilePath(), expected(c.Write));
     // The first save of an installed program finds its folder made.
     EXPECT_TRUE(QFileInfo(written).absoluteDir().exists());
     // A path given in full is the user's choice, installed or not.
-    const QString absolute = QDir(folders.Path(TFolder::Current)).filePath(QStringLiteral("other.cfg"));
+    const QString absolute = QDir(folders.Path(kCurrentDir)).filePath(QStringLiteral("other.cfg"));
     EXPECT_EQ(locations.ReadPath(c.Kind, absolute), absolute);
     EXPECT_EQ(locations.WritePath(c.Kind, absolute), absolute);
   }
