@@ -6,6 +6,10 @@
 #   make sanitize   every test again, built with AddressSanitizer and
 #                   UndefinedBehaviorSanitizer, in build-asan/
 #   make fuzz-run   every fuzz target for FUZZ_SECONDS on its seeds
+#   make package-check   builds the Debian package and checks it (lintian,
+#               the service unit, the unpacked programs, the file list)
+# and the package itself:
+#   make deb    qev_<version>_<arch>.deb here, for "sudo apt install ./qev_*.deb"
 
 BUILD ?= build
 BUILD_TYPE ?= RelWithDebInfo
@@ -14,7 +18,7 @@ SANITIZE_BUILD ?= build-asan
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 15
 
-.PHONY: all deps configure build test run bench sanitize fuzz fuzz-run clean
+.PHONY: all deps configure build test run bench sanitize fuzz fuzz-run deb package-check clean
 
 all: build
 
@@ -35,6 +39,14 @@ run: build
 
 bench: build
 	$(BUILD)/bench/qev-bench
+
+deb: build
+	rm -f $(BUILD)/qev_*.deb
+	cd $(BUILD) && cpack -G DEB
+	cp $(BUILD)/qev_*.deb .
+
+package-check: build
+	./scripts/package-check.sh $(BUILD)
 
 # A finding stops the test at once and names its place.
 sanitize: deps

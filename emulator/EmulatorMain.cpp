@@ -81,6 +81,7 @@ void PrintExchange(const TEmulatorAnswer& answer) {
 int main(int argc, char* argv[]) {
   QCoreApplication application(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("qev-emulator"));
+  QCoreApplication::setApplicationVersion(QStringLiteral(QEV_VERSION));
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -91,6 +92,7 @@ int main(int argc, char* argv[]) {
                      "--fault-after spares the first requests:\n  ") +
       QString::fromLatin1(TEmulatorFaults::Names().join(", ")));
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addOptions({
       {"link", "Make a symbolic link <path> to the terminal (removed on exit).", "path"},
       {"address", "Device address on the line, 0 to 255 (default 1).", "n", "1"},

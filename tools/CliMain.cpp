@@ -27,6 +27,10 @@ int main(int argc, char* argv[]) {
     out << CliUsage();
     return 0;
   }
+  if (parsed.Version) {
+    out << "qev-cli " << QEV_VERSION << '\n';
+    return 0;
+  }
   if (!parsed.Options) {
     err << "qev-cli: " << parsed.Error << "\n\n" << CliUsage();
     return 2;

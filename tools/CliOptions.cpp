@@ -24,19 +24,23 @@ std::optional<int> Number(const QString& text, int minimum, int maximum) {
 
 }  // namespace
 
+// One line a form, "or:" before each further one: the manual page's
+// synopsis is made from these lines by help2man.
 QString CliUsage() {
   return QStringLiteral(
       "Usage: qev-cli [options] read NAME[:INDEX]...\n"
-      "       qev-cli [options] write NAME[:INDEX]=VALUE...\n"
-      "       qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C]\n"
-      "                         [--csv-decimal-comma]]\n"
-      "       qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...]\n"
-      "                         (--out FILE.daf | --csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
-      "       qev-cli passwords encode SOURCE TARGET\n"
-      "       qev-cli passwords decode FILE\n"
+      "  or:  qev-cli [options] write NAME[:INDEX]=VALUE...\n"
+      "  or:  qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C] "
+      "[--csv-decimal-comma]]\n"
+      "  or:  qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...] (--out FILE.daf | "
+      "--csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
+      "  or:  qev-cli passwords encode SOURCE TARGET\n"
+      "  or:  qev-cli passwords decode FILE\n"
       "\n"
       "Talks to the installation over its serial line. The port settings come from\n"
-      "commport.cfg beside the program; the options below override them.\n"
+      "commport.cfg, found as the window program finds it: beside the program when\n"
+      "it runs from a folder of its own; installed, in ~/.config/qev or else\n"
+      "/etc/qev. The options below override them.\n"
       "\n"
       "  --port P              serial port (COM1, /dev/ttyUSB0, a pseudo-terminal path)\n"
       "  --baud N              line speed, e.g. 9600\n"
@@ -44,7 +48,8 @@ QString CliUsage() {
       "  --stop-bits S         1, 1.5 or 2\n"
       "  --latency TEXT        answer wait, as in commport.cfg (\"Approximately 0.25 second\")\n"
       "  --dtr M, --rts M      disable, enable or handshake (a pseudo-terminal needs handshake)\n"
-      "  --settings FILE       another settings file instead of commport.cfg\n"
+      "  --settings FILE       another settings file instead of commport.cfg (a bare\n"
+      "                        name is looked for where commport.cfg is)\n"
       "  --address N           device number of the installation, 0..255 (default 1)\n"
       "  --log                 print the exchange log to standard error\n"
       "  --dump                print the frame dumps to standard error\n"
@@ -68,13 +73,17 @@ QString CliUsage() {
       "serial line.\n"
       "\n"
       "Exit status: 0 every request answered (passwords: the file written or read),\n"
-      "1 an exchange or a file failed, 2 usage error.\n");
+      "1 an exchange or a file failed, 2 usage error.\n"
+      "\n"
+      "  -h, --help            print this text and exit\n"
+      "  --version             print the version and exit\n");
 }
 
 TCliParse ParseCliArguments(const QStringList& arguments) {
   TCliParse result;
   QCommandLineParser parser;
   const QCommandLineOption help({"h", "help"}, "help");
+  const QCommandLineOption version("version", "");
   const QCommandLineOption port("port", "", "P");
   const QCommandLineOption baud("baud", "", "N");
   const QCommandLineOption parity("parity", "", "P");
@@ -95,8 +104,8 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   const QCommandLineOption from("from", "", "N");
   const QCommandLineOption to("to", "", "N");
   const QCommandLineOption vars("vars", "", "LIST");
-  parser.addOptions({help, port, baud, parity, stopBits, latency, dtr,  rts, settings, address, log,
-                     dump, out,  csv,  csvSep, csvComma, step,    from, to,  vars,     packed});
+  parser.addOptions({help, version, port, baud, parity, stopBits, latency, dtr,  rts, settings, address,
+                     log,  dump,    out,  csv,  csvSep, csvComma, step,    from, to,  vars,     packed});
   const auto fail = [&result](const QString& error) {
     result.Error = error;
     return result;
@@ -104,6 +113,10 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   if (!parser.parse(arguments)) return fail(parser.errorText());
   if (parser.isSet(help)) {
     result.Help = true;
+    return result;
+  }
+  if (parser.isSet(version)) {
+    result.Version = true;
     return result;
   }
 

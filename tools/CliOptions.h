@@ -47,6 +47,7 @@ struct TCliParse {
   std::optional<TCliOptions> Options;
   QString Error;  // a usage error when there are no options
   bool Help = false;
+  bool Version = false;
 };
 
 TCliParse ParseCliArguments(const QStringList& arguments);

@@ -5,8 +5,6 @@
 #include "StartupPaths.h"
 #include "TextUtils.h"
 
-#include <QDir>
-
 namespace {
 
 // The keys in file order; the index of a key is its place in TValues.
@@ -60,7 +58,9 @@ void TComSettings::SetFailedLoadDefaults() {
   FRTSControl = "HandShake";
 }
 
-QString TComSettings::FilePath(const QString& fileName) { return QDir(ProgramDir()).filePath(fileName); }
+QString TComSettings::FilePath(const QString& fileName) {
+  return FileLocations().ReadPath(TFileLocations::TKind::Settings, fileName);
+}
 
 bool TComSettings::LoadFromFile(const QString& fileName) {
   FMissingKeys.clear();
@@ -109,7 +109,7 @@ bool TComSettings::LoadFromBytes(const QByteArray& bytes) {
 }
 
 bool TComSettings::SaveToFile(const QString& fileName) const {
-  return SaveFileAtomically(FilePath(fileName), SaveToBytes());
+  return SaveFileAtomically(FileLocations().WritePath(TFileLocations::TKind::Settings, fileName), SaveToBytes());
 }
 
 QByteArray TComSettings::SaveToBytes() const {

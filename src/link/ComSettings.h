@@ -28,8 +28,10 @@ class TComSettings {
   // What a missing or damaged file leaves: the port lines in handshake mode.
   void SetFailedLoadDefaults();
 
-  // A relative file name is taken in the program's folder (not the current
-  // one), so the settings are found whatever folder the program starts in.
+  // The file a load reads. A relative file name is taken in the program's
+  // folder (not the current one), so the settings are found whatever folder
+  // the program starts in; an installed program reads the user's file or the
+  // administrator's default and saves to the user's (TFileLocations).
   static QString FilePath(const QString& fileName);
 
   // Reads up to nine Key=value lines; unknown keys and lines without "=" are

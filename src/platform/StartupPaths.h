@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FileLocations.h"
 #include "PlatformInfo.h"
 
 #include <QString>
@@ -7,8 +8,10 @@
 // Folders and the operating-system family, recorded once at start-up before
 // any window exists. Both folders end in the platform's separator.
 //
-// The program keeps its settings file beside the program file, so it is
-// found whatever folder the program was started from.
+// Run from a folder of its own, the program keeps its settings file beside
+// the program file, so it is found whatever folder the program was started
+// from; installed, in the user's folder. FileLocations() gives each file's
+// place (see TFileLocations).
 void InitStartupPaths(const QString& programFilePath, const QString& currentDir);
 
 // The folder of a file path followed by the separator. For a file in the
@@ -19,3 +22,4 @@ QString FolderWithSeparator(const QString& path);
 const QString& ProgramDir();
 const QString& CurrentDir();
 const TPlatformInfo& PlatformInfo();
+const TFileLocations& FileLocations();

@@ -32,6 +32,8 @@ TEST(CliOptions, ReadAndWriteTakeTheirItemsAndThePortOverrides) {
   ASSERT_TRUE(write.Options);
   EXPECT_EQ(write.Options->Items, (QByteArrayList{"MODE=1", "DATETIME=07/03/2005"}));
   EXPECT_TRUE(Parse("--help").Help);
+  EXPECT_TRUE(Parse("--version").Version);
+  EXPECT_FALSE(Parse("--version read MODE").Options);
 }
 
 TEST(CliOptions, ArchiveAndSpectrumOptions) {

@@ -41,6 +41,7 @@ namespace {
 
 using AerosolMainTexts::kComPortFile;
 using AerosolMainTexts::kPortUnavailable;
+constexpr TFileLocations::TKind kWorkingData = TFileLocations::TKind::WorkingData;
 const QString kExitQuestion = QStringLiteral("Вы действительно хотите покинуть программу?");
 
 constexpr int kToolBarHeight = 26;
@@ -252,17 +253,18 @@ void TMainForm::SetDeviceNumber(uint8_t number) {
 }
 
 void TMainForm::LoadDeviceDataFile() {
-  const TDeviceData data = DeviceDataFile::Load(CurrentDir() + DeviceDataFile::kFileName);
+  const TDeviceData data = DeviceDataFile::Load(FileLocations().ReadPath(kWorkingData, DeviceDataFile::kFileName));
   SetTestRequestPeriod(data.TestRequestPeriod);
   FDeviceNumber = data.DeviceNumber;
 }
 
 void TMainForm::SaveDeviceDataFile() {
-  DeviceDataFile::Save(CurrentDir() + DeviceDataFile::kFileName, {FTestRequestPeriod, FDeviceNumber});
+  DeviceDataFile::Save(FileLocations().WritePath(kWorkingData, DeviceDataFile::kFileName),
+                       {FTestRequestPeriod, FDeviceNumber});
 }
 
 void TMainForm::LoadPackingFile() {
-  const bool on = PackingFile::Load(CurrentDir() + PackingFile::kFileName);
+  const bool on = PackingFile::Load(FileLocations().ReadPath(kWorkingData, PackingFile::kFileName));
   // Set by program: the item's click handler, which saves, does not run.
   FUi->PackRequestsMenuItem->setChecked(on);
   Driver()->SetPacking(on);
@@ -277,7 +279,7 @@ void TMainForm::PackRequestsMenuItemClick() {
     return;
   }
   Driver()->SetPacking(on);
-  PackingFile::Save(CurrentDir() + PackingFile::kFileName, on);
+  PackingFile::Save(FileLocations().WritePath(kWorkingData, PackingFile::kFileName), on);
 }
 
 bool TMainForm::SelectMainPage(int page) {

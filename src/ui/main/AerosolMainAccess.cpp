@@ -26,7 +26,8 @@ void TMainForm::CreatePasswords() {
   QByteArray access = kDefaultAccess;
   // Without the file there is no password to enter: the menu item stays
   // disabled for the whole run.
-  const bool loaded = FPasswords->LoadPasswordsList(CurrentDir() + kPasswordFile);
+  const bool loaded =
+      FPasswords->LoadPasswordsList(FileLocations().ReadPath(TFileLocations::TKind::Passwords, kPasswordFile));
   if (loaded) {
     bool found = false;
     access = LevelOrDefault(FPasswords->GetPrivilegeForPassword(QByteArray(), found));
