@@ -21,6 +21,7 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "PacedLine.h"
+#include "SpectrumBench.h"
 #include "StartupPaths.h"
 
 #include <QApplication>
@@ -82,11 +83,8 @@ const struct {
   const char* Name;
   bool (*Run)();
 } kBenches[] = {
-    {"exchange", MeasureExchange},
-    {"archive-view", MeasureArchiveView},
-    {"archive-chart", MeasureArchiveChart},
-    {"archive-read", MeasureArchiveRead},
-    {"archive-file", MeasureArchiveFile},
+    {"exchange", MeasureExchange},        {"archive-view", MeasureArchiveView}, {"archive-chart", MeasureArchiveChart},
+    {"archive-read", MeasureArchiveRead}, {"archive-file", MeasureArchiveFile}, {"spectrum", MeasureSpectrumPeaks},
 };
 
 }  // namespace

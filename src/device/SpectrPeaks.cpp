@@ -88,6 +88,9 @@ TCore FitCore(const TCounts& y, int near) {
   if (height <= 0) return core;
   const double half = base + height / 2;
   for (int c = top + 1; c < kChannels; ++c) {
+    // A valley before half the height: the next peak begins, the width
+    // stays the search's.
+    if (smooth(c) > smooth(c - 1) + 1e-9) break;
     if (smooth(c) < half) {
       const double above = smooth(c - 1) - half;
       const double hwhm = c - 1 - top + above / std::max(above + half - smooth(c), 1e-9);
@@ -98,7 +101,7 @@ TCore FitCore(const TCounts& y, int near) {
   // Weighted least squares of ln(count - base) = p + q x + r x^2 around the
   // top; each point weighs its count (the variance of a logarithm of a
   // Poisson count is one over the count).
-  const int reach = std::max(2, static_cast<int>(std::lround(core.Sigma)));
+  const int reach = std::clamp(static_cast<int>(std::lround(core.Sigma)), 2, 2 * static_cast<int>(kKernelSigma));
   double s[5] = {0, 0, 0, 0, 0};
   double t[3] = {0, 0, 0};
   for (int x = -reach; x <= reach; ++x) {
@@ -203,30 +206,76 @@ const TPeak* Named(const std::vector<TPeak>& peaks, const char* name) {
 
 TCore CoreOf(const TPeak& peak) { return {peak.Channel, peak.Sigma, peak.Height}; }
 
-// ln(y) = p + q x by weighted least squares over the channels below a
-// window that no window covers: the tail, as an exponential rising towards
-// the peak. None when it does not rise or there is too little to fit.
-std::optional<std::pair<double, double>> FitTail(const TCounts& residual, const std::vector<bool>& covered, int below) {
+struct TTail {
+  double P = 0;  // the tail is exp(P + Q x), x the channel less the window's low edge
+  double Q = 0;
+};
+
+// The tail below a window, fitted on the channels below it that no window
+// covers as an exponential rising towards the peak on a flat continuum,
+// exp(p + q x) + k, by Poisson maximum likelihood (Fisher scoring from a
+// least-squares start): a fit of logarithms would skip the empty channels
+// far down the tail and lift it, and without the continuum the tail would
+// come out too long. Only the exponential is the peak's. None when it does
+// not rise or there is too little to fit.
+std::optional<TTail> FitTail(const TCounts& residual, const std::vector<bool>& covered, int below) {
+  std::vector<std::pair<double, double>> points;  // (x, counts)
+  for (int c = std::max(0, below - kTailFitChannels); c < below; ++c)
+    if (!covered[static_cast<size_t>(c)]) points.emplace_back(c - below, residual[static_cast<size_t>(c)]);
+  if (points.size() < 6) return std::nullopt;
+  // Start: the continuum from the farthest quarter, the exponential from a
+  // straight line through the logarithms of what rises above it.
+  double k = 0;
+  const size_t quarter = std::max<size_t>(points.size() / 4, 1);
+  for (size_t i = 0; i < quarter; ++i) k += points[i].second;
+  k = std::max(0.0, 0.5 * k / quarter);
   double sw = 0, sx = 0, sy = 0, sxx = 0, sxy = 0;
-  int points = 0;
-  for (int c = std::max(0, below - kTailFitChannels); c < below; ++c) {
-    const double v = residual[static_cast<size_t>(c)];
-    if (covered[static_cast<size_t>(c)] || v <= 0.5) continue;
-    const double x = c - below;
+  for (const auto& [x, y] : points) {
+    const double v = y - k;
+    if (v <= 1) continue;
     const double l = std::log(v);
     sw += v;
     sx += v * x;
     sy += v * l;
     sxx += v * x * x;
     sxy += v * x * l;
-    ++points;
   }
   const double d = sw * sxx - sx * sx;
-  if (points < 4 || d <= 0) return std::nullopt;
-  const double q = (sw * sxy - sx * sy) / d;
-  const double p = (sy - q * sx) / sw;
+  if (d <= 0) return std::nullopt;
+  double q = (sw * sxy - sx * sy) / d;
+  double p = (sy - q * sx) / sw;
   if (!(q > 0)) return std::nullopt;
-  return std::make_pair(p, q);
+  for (int iteration = 0; iteration < 12; ++iteration) {
+    double g[3] = {0, 0, 0};
+    double f[3][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
+    for (const auto& [x, y] : points) {
+      const double e = std::exp(p + q * x);
+      const double mu = std::max(e + k, 1e-3);
+      const double dmu[3] = {e, x * e, 1};
+      for (int i = 0; i < 3; ++i) {
+        g[i] += (y / mu - 1) * dmu[i];
+        for (int j = 0; j < 3; ++j) f[i][j] += dmu[i] * dmu[j] / mu;
+      }
+    }
+    const auto det = [](const double m[3][3]) {
+      return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) - m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+             m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+    };
+    const double full = det(f);
+    if (!(std::abs(full) > 1e-300)) break;
+    double step[3];
+    for (int column = 0; column < 3; ++column) {
+      double m[3][3];
+      for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j) m[i][j] = j == column ? g[i] : f[i][j];
+      step[column] = det(m) / full;
+    }
+    p += step[0];
+    q = std::max(q + step[1], 1e-4);
+    k = std::max(k + step[2], 0.0);
+  }
+  if (!(q > 1e-4) || !std::isfinite(p)) return std::nullopt;
+  return TTail{p, q};
 }
 
 }  // namespace
@@ -295,6 +344,8 @@ TAnalysis Analyse(const TRadiationSpectr& main, const TRadiationSpectr* backgrou
   const TLine progeny[] = {{"Po-218", kPo218Kev}, {"Po-214", kPo214Kev}, {"Po-212", kPo212Kev}};
   for (const TLine& line : progeny) {
     if (Named(analysis.Peaks, line.Name)) continue;
+    // Po-218 gone, Bi-212 stands as a peak of its own and takes the window.
+    if (line.Kev == kPo218Kev && Named(analysis.Peaks, "Bi-212")) continue;
     const auto channel = SpectrEnergy::ChannelOf(main, line.Kev);
     if (channel && *channel >= 0 && *channel < kChannels)
       regions.push_back(region(*channel, typicalSigma, line.Name, false));
@@ -338,8 +389,7 @@ TAnalysis Analyse(const TRadiationSpectr& main, const TRadiationSpectr* backgrou
       residual[i] = y[i] - bg[i] - tails[i];
     }
     if (const auto tail = FitTail(residual, covered, r->Low))
-      for (int c = 0; c < r->Low; ++c)
-        tails[static_cast<size_t>(c)] += std::exp(tail->first + tail->second * (c - r->Low));
+      for (int c = 0; c < r->Low; ++c) tails[static_cast<size_t>(c)] += std::exp(tail->P + tail->Q * (c - r->Low));
   }
 
   // Bi-212 from Po-212 by the branching ratio; Po-218's net keeps only its own.
