@@ -131,7 +131,8 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
   EXPECT_TRUE(Column(50).contains(kRed));
   EXPECT_FALSE(Column(150).contains(kRed));
   EXPECT_TRUE(Column(150).contains(kBlue));
-  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 5050"));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 5050\n"
+                                          "Каналы 0–100, энергия 0–100 кэВ"));
   EXPECT_EQ(Dialogs.Asked.back().Buttons, QMessageBox::Yes);
 
   for (const bool firstHigh : {true, false}) {
@@ -139,7 +140,9 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
     View.OnPopupMenu1ClickSetMarker1();
     View.SpectrBoxMouseMove(firstHigh ? 150 : 200);
     View.OnPopupMenu1ClickSetMarker2();
-    EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 8925")) << firstHigh;
+    EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 8925\n"
+                                            "Каналы 150–200, энергия 150–200 кэВ"))
+        << firstHigh;
     EXPECT_TRUE(Column(175).contains(kRed));
   }
 
@@ -147,7 +150,8 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
   View.OnPopupMenu1ClickSetMarker1();
   View.OnPopupMenu1ClickSetMarker2();
   for (int x = 0; x < 399; ++x) ASSERT_FALSE(Column(x).contains(kRed)) << x;
-  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 120"));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 120\n"
+                                          "Каналы 120–120, энергия 120–120 кэВ"));
 
   View.OnPopupMenu1ClickClearMarkers();
   EXPECT_EQ(AreaMessage(), QStringLiteral("failed"));
@@ -195,8 +199,9 @@ TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheN
   View.SpectrBoxMouseMove(200);
   View.OnPopupMenu1ClickSetMarker2();
   EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 1010\n"
+                                          "Каналы 100–200, энергия 100–200 кэВ\n"
                                           "Площадь фонового спектра между маркерами = 303\n"
-                                          "Чистая площадь (основной минус фоновый) = 707"));
+                                          "Чистая площадь (основной минус фоновый) = 707 ± 36"));
   // Two channels a column: main 20 at 88 pixels, background 6 at 56, in
   // the marked region as well, where the main line turns red.
   View.ScaleXTB()->setValue(2);
@@ -206,7 +211,8 @@ TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheN
   background.SpectrBoxMouseMove(100);
   background.OnPopupMenu1ClickSetMarker1();
   background.OnPopupMenu1ClickCalculate();
-  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами = 303"));
+  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами = 303\n"
+                                                      "Каналы 0–100, энергия 0–100 кэВ"));
 }
 
 TEST_F(SpectrViewTest, CalibrationFromTwoPointsAndTheEnergyReadOut) {
@@ -379,7 +385,8 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
   EXPECT_EQ(View.Marker1(), 37);
   EXPECT_EQ(items, (QStringList{"Калибровка по энергии", "-", "Установить маркер 1", "Установить маркер 2", "-",
                                 "Удалить маркеры", "-", "Показать площадь выделенной области", "-",
-                                "Логарифмическая шкала", ""}));
+                                "Логарифмическая шкала", "", "-", "Показать нуклиды", "Таблица нуклидов",
+                                "Калибровать по пикам", "Сохранить в N42..."}));
   EXPECT_FALSE(View.CompanionItem()->isVisible()) << "no companion, nothing to show";
   EXPECT_TRUE(View.LogScaleItem()->isCheckable());
 }
