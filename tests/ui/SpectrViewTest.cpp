@@ -1,3 +1,5 @@
+#include "EmulatedSpectrum.h"
+#include "NuclideTableWindow.h"
 #include "RadiationSpectr.h"
 #include "ScriptedDialogs.h"
 #include "SpectrView.h"
@@ -389,4 +391,84 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
                                 "Калибровать по пикам", "Сохранить в N42..."}));
   EXPECT_FALSE(View.CompanionItem()->isVisible()) << "no companion, nothing to show";
   EXPECT_TRUE(View.LogScaleItem()->isCheckable());
+}
+
+TEST_F(SpectrViewTest, PeaksAreMarkedTabledAndCalibrateTheSpectrumOnlyWhenAccepted) {
+  Place(512, 200);
+  // The emulator's filter spectrum with an americium peak in the tails, in a
+  // view that knows no calibration yet.
+  const TEmulatedSpectrum emulated = TEmulatedSpectrum::Main(60, {{"Am-241", 2000}});
+  TRadiationSpectr spectr;
+  spectr.LoadDeviceBlock(emulated.Bytes().constData(), emulated.Bytes().size(), false);
+  View.SetSpectr(spectr);
+
+  // Proposed in the dialog; cancelled, nothing changes.
+  int32_t proposed[4] = {0, 0, 0, 0};
+  for (const int answer : {int{QDialog::Rejected}, int{QDialog::Accepted}}) {
+    Dialogs.DialogAnswers.push_back([&proposed, answer](QDialog& dialog) {
+      auto& form = static_cast<TEnergyCalibrationForm&>(dialog);
+      proposed[0] = form.Channel1();
+      proposed[1] = form.Energy1();
+      proposed[2] = form.Channel2();
+      proposed[3] = form.Energy2();
+      return answer;
+    });
+    View.OnPopupMenu1ClickCalibrateByPeaks();
+    EXPECT_EQ(proposed[1], 6002);
+    EXPECT_EQ(proposed[3], 7687);
+    EXPECT_NEAR(proposed[0], emulated.ChannelOf(6002), 1);
+    EXPECT_NEAR(proposed[2], emulated.ChannelOf(7687), 1);
+    if (answer == QDialog::Rejected) EXPECT_EQ(View.Spectr().A(), 1);
+  }
+  EXPECT_NEAR(static_cast<double>(View.Spectr().A()), emulated.Calibration().A, 0.01 * emulated.Calibration().A);
+
+  // Marks only while asked for, in their own colour.
+  const auto marked = [this] {
+    for (int x = 0; x < View.SpectrImage().width(); ++x)
+      if (Column(x).contains(qRgb(150, 0, 150))) return true;
+    return false;
+  };
+  View.ScaleXTB()->setValue(2);
+  EXPECT_FALSE(marked());
+  View.NuclidesItem()->setChecked(true);
+  View.OnPopupMenu1ClickShowNuclides();
+  EXPECT_TRUE(marked());
+
+  // The table stands beside the window, not modal, a row a region.
+  View.OnPopupMenu1ClickNuclideTable();
+  TNuclideTableWindow* table = View.NuclideTable();
+  ASSERT_NE(table, nullptr);
+  EXPECT_TRUE(table->isVisible());
+  EXPECT_FALSE(table->isModal());
+  const QString text = table->TableText(QLatin1Char(';'));
+  for (const char* nuclide : {"Am-241", "Po-218", "Bi-212", "Po-214", "Po-212"})
+    EXPECT_TRUE(text.contains(QLatin1String(nuclide))) << nuclide;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Нуклид;Канал;Энергия, кэВ;")));
+  table->close();
+}
+
+TEST_F(SpectrViewTest, TheBackgroundIsDrawnWhereItsEnergiesFallInThisSpectrum) {
+  Place(400, 200);
+  auto& background = *new TSpectrView(Dialogs, &FHost);
+  View.SetCompanion(&background, TSpectrView::TCompanion::Background);
+  // The main detector 10 keV a channel, the background's 5: the background's
+  // line at its channel 200 (1000 keV) belongs over the main channel 100.
+  TRadiationSpectr main = Spectr([](int) { return 10; });
+  main.SetCalibration(10, 0);
+  View.SetSpectr(main);
+  TRadiationSpectr other = Spectr([](int c) { return c == 200 ? 1000 : 0; });
+  other.SetCalibration(5, 0);
+  background.SetSpectr(other);
+  View.CompanionItem()->setChecked(true);
+  View.OnPopupMenu1ClickShowCompanion();
+  const QRgb light = qRgb(110, 190, 110);
+  int highest = -1;
+  int top = 200;
+  for (int x = 0; x < 300; ++x)
+    for (int y = 30; y < 200; ++y)
+      if (Pixel(x, y) == light && y < top) {
+        top = y;
+        highest = x;
+      }
+  EXPECT_NEAR(highest, 100, 1);
 }
