@@ -655,7 +655,11 @@ void TSpectrView::DrawNuclideMarks(QPainter& painter, int firstColumn, int colum
                                                 : QString::fromLatin1(peak.Nuclide);
     const int y = 4 + 12 * (row++ % 2);
     painter.drawLine(x, y + 13, x, y + 22);
-    painter.drawText(QRect(x - 40, y, 80, 12), Qt::AlignHCenter | Qt::AlignBottom, text);
+    // On a patch of the plot's own colour: a label over a peak's line stays
+    // legible.
+    const QRect label = painter.boundingRect(QRect(x - 40, y, 80, 12), Qt::AlignHCenter | Qt::AlignBottom, text);
+    painter.fillRect(label, palette().color(QPalette::Base));
+    painter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom, text);
   }
 }
 
