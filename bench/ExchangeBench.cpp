@@ -83,8 +83,12 @@ const struct {
   const char* Name;
   bool (*Run)();
 } kBenches[] = {
-    {"exchange", MeasureExchange},        {"archive-view", MeasureArchiveView}, {"archive-chart", MeasureArchiveChart},
-    {"archive-read", MeasureArchiveRead}, {"archive-file", MeasureArchiveFile}, {"spectrum", MeasureSpectrumPeaks},
+    {"exchange", MeasureExchange},
+    {"archive-view", MeasureArchiveView},
+    {"archive-chart", MeasureArchiveChart},
+    {"archive-read", MeasureArchiveRead},
+    {"archive-file", MeasureArchiveFile},
+    {"spectrum", MeasureSpectrumPeaks},
 };
 
 }  // namespace

@@ -294,18 +294,14 @@ std::vector<TPeak> FindPeaks(const TRadiationSpectr& spectr) {
   std::vector<TPeak> peaks = Search(y);
   Name(peaks, spectr);
   // Bi-212 under Po-218 belongs to Po-218's peak; its counts come from Po-212.
-  const TPeak* po218 = Named(peaks, "Po-218");
-  const TPeak* po212 = Named(peaks, "Po-212");
-  if (po218) {
+  if (Named(peaks, "Po-218"))
     peaks.erase(std::remove_if(peaks.begin(), peaks.end(), [](const TPeak& p) { return p.Nuclide == "Bi-212"; }),
                 peaks.end());
-    po218 = Named(peaks, "Po-218");
-    po212 = Named(peaks, "Po-212");
-  }
-  if (po218 && po212) {
-    TPeak& target = const_cast<TPeak&>(*po218);
-    target.Channel = Po218WithoutBi212(y, CoreOf(target), CoreOf(*po212), {spectr.A(), spectr.B()});
-    target.Energy = SpectrEnergy::Energy(spectr, target.Channel);
+  const auto po218 = std::find_if(peaks.begin(), peaks.end(), [](const TPeak& p) { return p.Nuclide == "Po-218"; });
+  const TPeak* po212 = Named(peaks, "Po-212");
+  if (po218 != peaks.end() && po212) {
+    po218->Channel = Po218WithoutBi212(y, CoreOf(*po218), CoreOf(*po212), {spectr.A(), spectr.B()});
+    po218->Energy = SpectrEnergy::Energy(spectr, po218->Channel);
   }
   return peaks;
 }
