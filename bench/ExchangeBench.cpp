@@ -21,6 +21,7 @@
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "PacedLine.h"
+#include "SpectrumBench.h"
 #include "StartupPaths.h"
 
 #include <QApplication>
@@ -87,6 +88,7 @@ const struct {
     {"archive-chart", MeasureArchiveChart},
     {"archive-read", MeasureArchiveRead},
     {"archive-file", MeasureArchiveFile},
+    {"spectrum", MeasureSpectrumPeaks},
 };
 
 }  // namespace

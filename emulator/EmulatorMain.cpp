@@ -111,6 +111,11 @@ int main(int argc, char* argv[]) {
       {"turnaround-ms", "Pause before each answer in ms (default 0).", "ms", "0"},
       {"no-packing", "Answer only the first item of a request, as a controller that does not pack."},
       {"verbose", "Print every request and answer."},
+      {"emitter",
+       "Add an artificial alpha emitter to the main spectrum with COUNTS counts in all its lines; "
+       "may be repeated. Nuclides: " +
+           QString::fromLatin1(TEmulatedSpectrum::EmitterNames().join(", ")) + ".",
+       "NUCLIDE:COUNTS"},
   });
   parser.process(application);
   if (!parser.positionalArguments().isEmpty()) Fail(QStringLiteral("unexpected argument; see --help"));
@@ -120,6 +125,13 @@ int main(int argc, char* argv[]) {
   config.Records = IntegerOption(parser, "records", 500, 0, 1000000);
   config.BlockSize =
       IntegerOption(parser, "block-size", 253, TInstallationEmulator::kMinBlockSize, OpenProtocolText::kMaxText);
+  for (const QString& text : parser.values("emitter")) {
+    const auto emitter = TEmulatedSpectrum::ParseEmitter(text.toLatin1());
+    if (!emitter)
+      Fail(QStringLiteral("--emitter needs NUCLIDE:COUNTS with a whole number of counts; nuclides: ") +
+           QString::fromLatin1(TEmulatedSpectrum::EmitterNames().join(", ")));
+    config.Emitters.push_back(*emitter);
+  }
   TInstallationEmulator emulator(config);
   emulator.SetPackedAnswers(!parser.isSet("no-packing"));
   emulator.SetVariable("STATUS", QByteArray::number(IntegerOption(parser, "status", 0, 0, 255)));

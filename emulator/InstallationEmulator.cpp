@@ -37,7 +37,8 @@ TInstallationEmulator::TInstallationEmulator(TEmulatorConfig config)
     : FAddress(config.Address),
       FBlockSize(ClampBlockSize(config.BlockSize)),
       FVariables(ClockOrPc(config.Clock)),
-      FMainSpectrum(TEmulatedSpectrum::Main()),
+      FEmitters(config.Emitters),
+      FMainSpectrum(TEmulatedSpectrum::Main(FMainSpectrumMinutes, FEmitters)),
       FBackgroundSpectrum(TEmulatedSpectrum::Background()),
       FArchive(config.Records, ClockOrPc(config.Clock)(), config.ArchiveIntervalSeconds, SettingsOf(FVariables)) {}
 
@@ -185,6 +186,13 @@ const TEmulatedSpectrum* TInstallationEmulator::SpectrumOf(const QByteArray& nam
   return nullptr;
 }
 
+void TInstallationEmulator::RefreshMainSpectrum() {
+  const auto minutes = TextUtils::ParseDecimal(FVariables.Read("DURATIONTIME").value_or(QByteArray()));
+  if (!minutes || static_cast<double>(*minutes) == FMainSpectrumMinutes) return;
+  FMainSpectrumMinutes = static_cast<double>(*minutes);
+  FMainSpectrum = TEmulatedSpectrum::Main(FMainSpectrumMinutes, FEmitters);
+}
+
 int TInstallationEmulator::BlockCount() const { return (TEmulatedSpectrum::kBytes + FBlockSize - 1) / FBlockSize; }
 
 std::optional<TPacket> TInstallationEmulator::BlockAnswer(const TRequestItem& item) {
@@ -210,6 +218,7 @@ QByteArray TInstallationEmulator::AnswerValue(const TRequestItem& item) {
     if (!record || item.Kind == TItemKind::BlockCount || item.Kind == TItemKind::Block) return noValue;
     return FArchive.Value(item.Name, *record).value_or(noValue);
   }
+  if (SpectrumOf(item.Name) == &FMainSpectrum && item.Kind == TItemKind::BlockCount) RefreshMainSpectrum();
   if (SpectrumOf(item.Name))
     return item.Kind == TItemKind::BlockCount ? "##" + QByteArray::number(BlockCount()) : noValue;
   if (item.Kind == TItemKind::BlockCount || item.Kind == TItemKind::Block) return noValue;

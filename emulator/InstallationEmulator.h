@@ -22,6 +22,8 @@ struct TEmulatorConfig {
   int BlockSize = 253;
   int ArchiveIntervalSeconds = 3600;
   TEmulatorClock Clock;  // empty: the PC clock
+  // Artificial emitters in the main spectrum.
+  std::vector<TEmulatedSpectrum::TEmitter> Emitters;
 };
 
 // What became of one frame from the line.
@@ -115,6 +117,8 @@ class TInstallationEmulator {
   std::optional<OpenProtocolFrame::TPacket> Answer(const OpenProtocolFrame::TPacket& request, bool& blockAnswer);
   QByteArray AnswerValue(const TRequestItem& item);
   const TEmulatedSpectrum* SpectrumOf(const QByteArray& name) const;
+  // The main spectrum for the measuring time DURATIONTIME (minutes) now holds.
+  void RefreshMainSpectrum();
   std::optional<OpenProtocolFrame::TPacket> BlockAnswer(const TRequestItem& item);
   void ApplyFault(TFaultKind fault, bool blockAnswer, OpenProtocolFrame::TPacket& packet, TEmulatorAnswer& answer);
 
@@ -123,6 +127,8 @@ class TInstallationEmulator {
   int FBlockSize;
   bool FPackedAnswers = true;
   TInstallationVariables FVariables;
+  std::vector<TEmulatedSpectrum::TEmitter> FEmitters;
+  double FMainSpectrumMinutes = TEmulatedSpectrum::kNominalMinutes;
   TEmulatedSpectrum FMainSpectrum;
   TEmulatedSpectrum FBackgroundSpectrum;
   TArchiveGenerator FArchive;

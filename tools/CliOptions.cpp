@@ -31,7 +31,8 @@ QString CliUsage() {
       "Usage: qev-cli [options] read NAME[:INDEX]...\n"
       "  or:  qev-cli [options] write NAME[:INDEX]=VALUE...\n"
       "  or:  qev-cli [options] spectrum main|background [--out FILE.spc] [--csv FILE.csv [--csv-sep C] "
-      "[--csv-decimal-comma]]\n"
+      "[--csv-decimal-comma]] [--n42 FILE.n42]\n"
+      "  or:  qev-cli [options] spectrum main [--peaks] [--calibrate]\n"
       "  or:  qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...] (--out FILE.daf | "
       "--csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
       "  or:  qev-cli passwords encode SOURCE TARGET\n"
@@ -59,7 +60,13 @@ QString CliUsage() {
       "read prints NAME=VALUE lines (NAME:INDEX=VALUE with an index); write prints the\n"
       "values the installation reports back. spectrum saves the main or background\n"
       "spectrum as a .spc file (--out), as CSV of channel, energy and count (--csv) or\n"
-      "both, and prints its calibration and total count. archive reads records --from\n"
+      "both, as an ANSI N42.42-2012 document (--n42), and prints its calibration and\n"
+      "total count. --peaks prints one line per found peak and region of the main\n"
+      "spectrum (\"peak channel=C energy_kev=E nuclide=NAME from_kev=F to_kev=T net=N\n"
+      "sigma=S\", the background spectrum read as well and taken off); --calibrate\n"
+      "prints the calibration its Po-218 and Po-214 (or Po-214 and Po-212) peaks give\n"
+      "(\"calibration a=A b=B from=NAME@C,NAME@C\") and writes nothing to the\n"
+      "installation. archive reads records --from\n"
       "to --to (default: all), every --step-th, of the variables --vars (default\n"
       "DATETIME,SUMALPHA,SUMBETA,RADON,FLOW,VOLUME) and saves them as an archive file\n"
       "(--out) or as CSV (--csv). CSV is UTF-8 with a header row, DATETIME written as\n"
@@ -104,8 +111,12 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   const QCommandLineOption from("from", "", "N");
   const QCommandLineOption to("to", "", "N");
   const QCommandLineOption vars("vars", "", "LIST");
+  const QCommandLineOption n42("n42", "", "FILE");
+  const QCommandLineOption peaks("peaks", "");
+  const QCommandLineOption calibrate("calibrate", "");
   parser.addOptions({help, version, port, baud, parity, stopBits, latency, dtr,  rts, settings, address,
                      log,  dump,    out,  csv,  csvSep, csvComma, step,    from, to,  vars,     packed});
+  parser.addOptions({n42, peaks, calibrate});
   const auto fail = [&result](const QString& error) {
     result.Error = error;
     return result;
@@ -191,10 +202,19 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
     if (positional.size() != 1 || (positional[0] != "main" && positional[0] != "background"))
       return fail("spectrum takes main or background");
     o.BackgroundSpectrum = positional[0] == "background";
-    if (!parser.isSet(out) && !parser.isSet(csv)) return fail("spectrum needs --out FILE.spc or --csv FILE.csv");
+    if (!parser.isSet(out) && !parser.isSet(csv) && !parser.isSet(n42) && !parser.isSet(peaks) &&
+        !parser.isSet(calibrate))
+      return fail("spectrum needs --out FILE.spc, --csv FILE.csv, --n42 FILE, --peaks or --calibrate");
     if (archiveOnly) return fail("archive options do not apply to spectrum");
+    if (o.BackgroundSpectrum && (parser.isSet(peaks) || parser.isSet(calibrate)))
+      return fail("--peaks and --calibrate belong to the main spectrum");
     o.OutFile = parser.value(out);
+    o.N42File = parser.value(n42);
+    o.Peaks = parser.isSet(peaks);
+    o.Calibrate = parser.isSet(calibrate);
     if (const auto error = takeCsv()) return fail(*error);
+  } else if (parser.isSet(n42) || parser.isSet(peaks) || parser.isSet(calibrate)) {
+    return fail("--n42, --peaks and --calibrate belong to spectrum");
   } else if (command == "archive") {
     o.Command = TCliOptions::TCommand::Archive;
     if (!positional.isEmpty()) return fail("archive takes options only");

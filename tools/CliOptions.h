@@ -29,6 +29,9 @@ struct TCliOptions {
   bool Packed = false;  // reads ask for several variables a request
 
   bool BackgroundSpectrum = false;
+  QString N42File;         // spectrum: the ANSI N42.42 document
+  bool Peaks = false;      // spectrum main: the found peaks and regions
+  bool Calibrate = false;  // spectrum main: the calibration from its peaks
   QString OutFile;
   QString CsvFile;
   char CsvSeparator = ',';

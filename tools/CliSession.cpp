@@ -7,6 +7,8 @@
 #include "OpenProtocolText.h"
 #include "QtSerialPort.h"
 #include "RS232Channel.h"
+#include "SpectrN42.h"
+#include "SpectrPeaks.h"
 #include "TextUtils.h"
 #include "Win1251.h"
 
@@ -230,12 +232,65 @@ class TCliSession {
       FErr << "qev-cli: cannot write " << FOptions.CsvFile << Qt::endl;
       return 1;
     }
+    if (!FOptions.N42File.isEmpty() && !SaveN42(spectr, background)) {
+      FErr << "qev-cli: cannot write " << FOptions.N42File << Qt::endl;
+      return 1;
+    }
+    if (FOptions.Peaks) PrintPeaks(spectr);
+    if (FOptions.Calibrate && !PrintCalibration(spectr)) return 1;
+    if (FOptions.Peaks || FOptions.Calibrate) return 0;
     int64_t total = 0;
     for (int i = 0; i < TRadiationSpectr::kChannels; ++i) total += spectr.Channel(i);
     FOut << "A=" << Text(TextUtils::FormatDecimal(spectr.A())) << Qt::endl
          << "B=" << Text(TextUtils::FormatDecimal(spectr.B())) << Qt::endl
          << "total=" << total << Qt::endl;
     return 0;
+  }
+
+  // The measuring time and the installation's clock date the measurement;
+  // an installation that does not tell them gets a document without them.
+  bool SaveN42(const TRadiationSpectr& spectr, bool background) {
+    TOPVarList when;
+    when.Add("DATETIME");
+    when.Add("DURATIONTIME");
+    SpectrN42::TMeasurement measurement{&spectr, background, std::nullopt, std::nullopt, std::nullopt};
+    if (FDriver.ReadVars(FNGAS.DevAddress(), when))
+      measurement = SpectrN42::Timed(spectr, background, when.GetItem(0)->Value, when.GetItem(1)->Value);
+    else
+      FErr << "qev-cli: the installation did not tell its clock and measuring time; the document goes without them"
+           << Qt::endl;
+    TOPVarList serial;
+    serial.Add("SERIALN");
+    SpectrN42::TInstrument instrument{QString(), QStringLiteral(QEV_VERSION)};
+    if (FDriver.ReadVars(FNGAS.DevAddress(), serial))
+      instrument.SerialNumber = Text(TextUtils::Trim(serial.GetItem(0)->Value));
+    return SpectrN42::Save(FOptions.N42File, {measurement}, instrument);
+  }
+
+  void PrintPeaks(const TRadiationSpectr& spectr) {
+    // The background is taken off when it can be read; the peaks stand without it.
+    const bool withBackground = FNGAS.ReadBkSpectr();
+    if (!withBackground) FErr << "qev-cli: the background spectrum could not be read; regions without it" << Qt::endl;
+    const SpectrPeaks::TAnalysis analysis = SpectrPeaks::Analyse(spectr, withBackground ? &FNGAS.BkSpectr() : nullptr);
+    const auto number = [](double value, int digits) { return QString::number(value, 'f', digits); };
+    for (const SpectrPeaks::TRegion& r : analysis.Regions)
+      FOut << "peak channel=" << number(r.Channel, 1) << " energy_kev=" << number(r.Energy, 1)
+           << " nuclide=" << (r.Nuclide.isEmpty() ? QStringLiteral("-") : Text(r.Nuclide))
+           << " from_kev=" << number(r.FromKev, 1) << " to_kev=" << number(r.ToKev, 1) << " net=" << number(r.Net, 0)
+           << " sigma=" << number(r.Sigma, 0) << Qt::endl;
+  }
+
+  bool PrintCalibration(const TRadiationSpectr& spectr) {
+    const auto calibration = SpectrPeaks::CalibrateFromPeaks(spectr);
+    if (!calibration) {
+      FErr << "qev-cli: the spectrum has no two progeny peaks to calibrate by" << Qt::endl;
+      return false;
+    }
+    FOut << "calibration a=" << QString::number(static_cast<double>(calibration->Calibration.A), 'f', 5)
+         << " b=" << QString::number(static_cast<double>(calibration->Calibration.B), 'f', 2)
+         << " from=" << Text(calibration->Name1) << '@' << QString::number(calibration->Channel1, 'f', 2) << ','
+         << Text(calibration->Name2) << '@' << QString::number(calibration->Channel2, 'f', 2) << Qt::endl;
+    return true;
   }
 
   int ReadArchive() {

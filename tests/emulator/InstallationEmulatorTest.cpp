@@ -44,7 +44,7 @@ TEST_F(InstallationEmulatorTest, KeepsWritesOfSettingsAndRefusesReadOnlyOnes) {
       {"BAS_INDICATOR=7;", "BAS_INDICATOR=2;"},
       {"BAS_SIRENE=1;", "BAS_SIRENE=1;"},
       {"NETBAUDRATE=19200;", "NETBAUDRATE=19200;"},
-      {"MAINENERGYA=??;", "MAINENERGYA=0.0095;"},
+      {"MAINENERGYA=??;", "MAINENERGYA=9.77;"},
       {"FOO=??;", "FOO=@@;"},
       {"FOO=5;", "FOO=@@;"},
   };

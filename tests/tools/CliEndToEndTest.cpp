@@ -1,4 +1,5 @@
 #include "DeviceArchive.h"
+#include "EmulatedSpectrum.h"
 #include "InstallationEmulator.h"
 #include "PtyEmulatorServer.h"
 #include "RadiationSpectr.h"
@@ -210,4 +211,45 @@ TEST_F(CliEndToEnd, EncodesAndDecodesThePasswordFile) {
     EXPECT_EQ(failed.ExitCode, 1) << failing.join(' ').toStdString();
     EXPECT_TRUE(failed.Err.contains("cannot")) << failed.Err.toStdString();
   }
+}
+
+TEST_F(CliEndToEnd, SpectrumPeaksCalibrationAndN42InTheirLineFormats) {
+  const TRun peaks = Run({"spectrum", "main", "--peaks", "--calibrate"});
+  ASSERT_EQ(peaks.ExitCode, 0) << peaks.Err.toStdString();
+  const QRegularExpression peakLine(
+      "^peak channel=([0-9.]+) energy_kev=([-0-9.]+) nuclide=(\\S+) from_kev=([-0-9.]+) to_kev=([-0-9.]+) "
+      "net=(-?[0-9]+) sigma=([0-9]+)$");
+  QStringList nuclides;
+  QString calibration;
+  for (const QString& line : peaks.Out.split('\n', Qt::SkipEmptyParts)) {
+    const QRegularExpressionMatch peak = peakLine.match(line);
+    if (peak.hasMatch()) {
+      nuclides << peak.captured(3);
+      EXPECT_LT(peak.captured(4).toDouble(), peak.captured(2).toDouble()) << line.toStdString();
+      EXPECT_GT(peak.captured(5).toDouble(), peak.captured(2).toDouble()) << line.toStdString();
+    } else {
+      calibration = line;
+    }
+  }
+  EXPECT_EQ(nuclides, (QStringList{"Po-210", "Po-218", "Bi-212", "Po-214", "Po-212"}));
+  const QRegularExpressionMatch found =
+      QRegularExpression("^calibration a=([0-9.]+) b=([-0-9.]+) from=Po-218@([0-9.]+),Po-214@([0-9.]+)$")
+          .match(calibration);
+  ASSERT_TRUE(found.hasMatch()) << calibration.toStdString();
+  EXPECT_NEAR(found.captured(1).toDouble(), TEmulatedSpectrum::kMainCalibration.A, 0.005 * 9.77);
+  EXPECT_NEAR(found.captured(2).toDouble(), TEmulatedSpectrum::kMainCalibration.B, 15);
+  // Asked, never written.
+  EXPECT_FALSE(QString::fromLatin1(FEmulator->RequestLog().join(' ')).contains(QRegularExpression("ENERGY[AB]=[^?]")));
+
+  const TRun n42 = Run({"spectrum", "background", "--n42", FDir.filePath("b.n42")});
+  ASSERT_EQ(n42.ExitCode, 0) << n42.Err.toStdString();
+  QFile file(FDir.filePath("b.n42"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const QString document = QString::fromUtf8(file.readAll());
+  EXPECT_TRUE(document.contains("<MeasurementClassCode>Background</MeasurementClassCode>"));
+  EXPECT_TRUE(document.contains("<RealTimeDuration>PT3600.000S</RealTimeDuration>"));
+  QString counts;
+  for (int c = 0; c < TEmulatedSpectrum::kChannels; ++c)
+    counts += (c ? " " : "") + QString::number(FEmulator->BackgroundSpectrum().Count(c));
+  EXPECT_TRUE(document.contains(">" + counts + "</ChannelData>"));
 }

@@ -18,6 +18,7 @@
 #include "QtOperatorDialogs.h"
 #include "QtSerialPort.h"
 #include "ScriptedDialogs.h"
+#include "NuclideTableWindow.h"
 #include "SpectrView.h"
 #include "StartupPaths.h"
 #include "TransferWaitWindow.h"
@@ -79,7 +80,11 @@ int main(int argc, char* argv[]) {
 
   QTemporaryDir dir(QDir::tempPath() + QStringLiteral("/qev-shots-XXXXXX"));
   InitStartupPaths(dir.filePath(QStringLiteral("qev")), dir.path());
-  TInstallationEmulator emulator;
+  // An americium peak in the tails of the progeny, as a monitor exists to
+  // find.
+  TEmulatorConfig emulatorConfig;
+  emulatorConfig.Emitters = {{"Am-241", 2500}};
+  TInstallationEmulator emulator(emulatorConfig);
   // Values that light the indicators, so that their colours can be judged.
   const std::pair<const char*, const char*> shown[] = {{"DATETIME", "07/03/2005 14.05.09"},
                                                        {"BAS_SIRENE", "1"},
@@ -168,6 +173,14 @@ int main(int argc, char* argv[]) {
     form.MainSpectrView()->LogScaleItem()->setChecked(true);
     form.MainSpectrView()->OnPopupMenu1ClickLogScale();
     Save(&form, folder, QStringLiteral("spectrum-4-logarithmic"));
+    // The found peaks named on the logarithmic plot, and their table.
+    form.MainSpectrView()->NuclidesItem()->setChecked(true);
+    form.MainSpectrView()->OnPopupMenu1ClickShowNuclides();
+    Save(&form, folder, QStringLiteral("spectrum-5-nuclides"));
+    form.MainSpectrView()->OnPopupMenu1ClickNuclideTable();
+    QApplication::processEvents();
+    Save(form.MainSpectrView()->NuclideTable(), folder, QStringLiteral("spectrum-6-nuclide-table"));
+    form.MainSpectrView()->NuclideTable()->close();
     mainPages->setCurrentIndex(TMainForm::kArchivePage);
     readShown();
     Save(&form, folder, QStringLiteral("archive"));

@@ -1,3 +1,5 @@
+#include "EmulatedSpectrum.h"
+#include "NuclideTableWindow.h"
 #include "RadiationSpectr.h"
 #include "ScriptedDialogs.h"
 #include "SpectrView.h"
@@ -131,7 +133,8 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
   EXPECT_TRUE(Column(50).contains(kRed));
   EXPECT_FALSE(Column(150).contains(kRed));
   EXPECT_TRUE(Column(150).contains(kBlue));
-  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 5050"));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 5050\n"
+                                          "Каналы 0–100, энергия 0–100 кэВ"));
   EXPECT_EQ(Dialogs.Asked.back().Buttons, QMessageBox::Yes);
 
   for (const bool firstHigh : {true, false}) {
@@ -139,7 +142,9 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
     View.OnPopupMenu1ClickSetMarker1();
     View.SpectrBoxMouseMove(firstHigh ? 150 : 200);
     View.OnPopupMenu1ClickSetMarker2();
-    EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 8925")) << firstHigh;
+    EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 8925\n"
+                                            "Каналы 150–200, энергия 150–200 кэВ"))
+        << firstHigh;
     EXPECT_TRUE(Column(175).contains(kRed));
   }
 
@@ -147,7 +152,8 @@ TEST_F(SpectrViewTest, MarkersColourTheirRegionAndGiveItsArea) {
   View.OnPopupMenu1ClickSetMarker1();
   View.OnPopupMenu1ClickSetMarker2();
   for (int x = 0; x < 399; ++x) ASSERT_FALSE(Column(x).contains(kRed)) << x;
-  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 120"));
+  EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 120\n"
+                                          "Каналы 120–120, энергия 120–120 кэВ"));
 
   View.OnPopupMenu1ClickClearMarkers();
   EXPECT_EQ(AreaMessage(), QStringLiteral("failed"));
@@ -195,8 +201,9 @@ TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheN
   View.SpectrBoxMouseMove(200);
   View.OnPopupMenu1ClickSetMarker2();
   EXPECT_EQ(AreaMessage(), QStringLiteral("Площадь области между маркерами = 1010\n"
+                                          "Каналы 100–200, энергия 100–200 кэВ\n"
                                           "Площадь фонового спектра между маркерами = 303\n"
-                                          "Чистая площадь (основной минус фоновый) = 707"));
+                                          "Чистая площадь (основной минус фоновый) = 707 ± 36"));
   // Two channels a column: main 20 at 88 pixels, background 6 at 56, in
   // the marked region as well, where the main line turns red.
   View.ScaleXTB()->setValue(2);
@@ -206,7 +213,8 @@ TEST_F(SpectrViewTest, LogarithmicScaleAndTheOtherSpectrumOnTheSameScaleWithTheN
   background.SpectrBoxMouseMove(100);
   background.OnPopupMenu1ClickSetMarker1();
   background.OnPopupMenu1ClickCalculate();
-  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами = 303"));
+  EXPECT_EQ(Dialogs.Asked.back().Text, QStringLiteral("Площадь области между маркерами = 303\n"
+                                                      "Каналы 0–100, энергия 0–100 кэВ"));
 }
 
 TEST_F(SpectrViewTest, CalibrationFromTwoPointsAndTheEnergyReadOut) {
@@ -379,7 +387,88 @@ TEST_F(SpectrViewTest, ControlsAndMenuItemsAreNamedForAccessibility) {
   EXPECT_EQ(View.Marker1(), 37);
   EXPECT_EQ(items, (QStringList{"Калибровка по энергии", "-", "Установить маркер 1", "Установить маркер 2", "-",
                                 "Удалить маркеры", "-", "Показать площадь выделенной области", "-",
-                                "Логарифмическая шкала", ""}));
+                                "Логарифмическая шкала", "", "-", "Показать нуклиды", "Таблица нуклидов",
+                                "Калибровать по пикам", "Сохранить в N42..."}));
   EXPECT_FALSE(View.CompanionItem()->isVisible()) << "no companion, nothing to show";
   EXPECT_TRUE(View.LogScaleItem()->isCheckable());
+}
+
+TEST_F(SpectrViewTest, PeaksAreMarkedTabledAndCalibrateTheSpectrumOnlyWhenAccepted) {
+  Place(512, 200);
+  // The emulator's filter spectrum with an americium peak in the tails, in a
+  // view that knows no calibration yet.
+  const TEmulatedSpectrum emulated = TEmulatedSpectrum::Main(60, {{"Am-241", 2000}});
+  TRadiationSpectr spectr;
+  spectr.LoadDeviceBlock(emulated.Bytes().constData(), emulated.Bytes().size(), false);
+  View.SetSpectr(spectr);
+
+  // Proposed in the dialog; cancelled, nothing changes.
+  int32_t proposed[4] = {0, 0, 0, 0};
+  for (const int answer : {int{QDialog::Rejected}, int{QDialog::Accepted}}) {
+    Dialogs.DialogAnswers.push_back([&proposed, answer](QDialog& dialog) {
+      auto& form = static_cast<TEnergyCalibrationForm&>(dialog);
+      proposed[0] = form.Channel1();
+      proposed[1] = form.Energy1();
+      proposed[2] = form.Channel2();
+      proposed[3] = form.Energy2();
+      return answer;
+    });
+    View.OnPopupMenu1ClickCalibrateByPeaks();
+    EXPECT_EQ(proposed[1], 6002);
+    EXPECT_EQ(proposed[3], 7687);
+    EXPECT_NEAR(proposed[0], emulated.ChannelOf(6002), 1);
+    EXPECT_NEAR(proposed[2], emulated.ChannelOf(7687), 1);
+    if (answer == QDialog::Rejected) EXPECT_EQ(View.Spectr().A(), 1);
+  }
+  EXPECT_NEAR(static_cast<double>(View.Spectr().A()), emulated.Calibration().A, 0.01 * emulated.Calibration().A);
+
+  // Marks only while asked for, in their own colour.
+  const auto marked = [this] {
+    for (int x = 0; x < View.SpectrImage().width(); ++x)
+      if (Column(x).contains(qRgb(150, 0, 150))) return true;
+    return false;
+  };
+  View.ScaleXTB()->setValue(2);
+  EXPECT_FALSE(marked());
+  View.NuclidesItem()->setChecked(true);
+  View.OnPopupMenu1ClickShowNuclides();
+  EXPECT_TRUE(marked());
+
+  // The table stands beside the window, not modal, a row a region.
+  View.OnPopupMenu1ClickNuclideTable();
+  TNuclideTableWindow* table = View.NuclideTable();
+  ASSERT_NE(table, nullptr);
+  EXPECT_TRUE(table->isVisible());
+  EXPECT_FALSE(table->isModal());
+  const QString text = table->TableText(QLatin1Char(';'));
+  for (const char* nuclide : {"Am-241", "Po-218", "Bi-212", "Po-214", "Po-212"})
+    EXPECT_TRUE(text.contains(QLatin1String(nuclide))) << nuclide;
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Нуклид;Канал;Энергия, кэВ;")));
+  table->close();
+}
+
+TEST_F(SpectrViewTest, TheBackgroundIsDrawnWhereItsEnergiesFallInThisSpectrum) {
+  Place(400, 200);
+  auto& background = *new TSpectrView(Dialogs, &FHost);
+  View.SetCompanion(&background, TSpectrView::TCompanion::Background);
+  // The main detector 10 keV a channel, the background's 5: the background's
+  // line at its channel 200 (1000 keV) belongs over the main channel 100.
+  TRadiationSpectr main = Spectr([](int) { return 10; });
+  main.SetCalibration(10, 0);
+  View.SetSpectr(main);
+  TRadiationSpectr other = Spectr([](int c) { return c == 200 ? 1000 : 0; });
+  other.SetCalibration(5, 0);
+  background.SetSpectr(other);
+  View.CompanionItem()->setChecked(true);
+  View.OnPopupMenu1ClickShowCompanion();
+  const QRgb light = qRgb(110, 190, 110);
+  int highest = -1;
+  int top = 200;
+  for (int x = 0; x < 300; ++x)
+    for (int y = 30; y < 200; ++y)
+      if (Pixel(x, y) == light && y < top) {
+        top = y;
+        highest = x;
+      }
+  EXPECT_NEAR(highest, 100, 1);
 }

@@ -2,11 +2,14 @@
 
 #include "AtomicFile.h"
 #include "CsvTable.h"
+#include "DeviceCatalogue.h"
 #include "NGAS.h"
 #include "OperatorDialogs.h"
 #include "PageFill.h"
 #include "PageTabs.h"
+#include "ProgramVersion.h"
 #include "RadiationSpectr.h"
+#include "SpectrN42.h"
 #include "SpectrView.h"
 
 #include <QLocale>
@@ -18,6 +21,7 @@ constexpr int kBkSpectrPage = 1;
 
 const QString kSpectrReadFailed = QStringLiteral("Спектр считан неудачно. Отображение невозможно");
 const QString kSpectrSaveFailed = QStringLiteral("Записать спектр в файл не удалось!");
+const QString kN42Filter = QStringLiteral("Документы N42 (*.n42);;Все файлы (*.*)");
 
 const QString kSpectrFilter = QStringLiteral("Файлы спектральных характеристик (*.spc);;Все файлы (*.*)");
 const QString kCsvFilter = QStringLiteral("Таблица CSV (*.csv)");
@@ -49,6 +53,8 @@ TSpectrPage::TSpectrPage(TMainController& controller, TOperatorDialogs& dialogs,
   FBkView->SetCompanion(FMainView, TSpectrView::TCompanion::Main);
   FillPage(&mainSheet, FMainView);
   FillPage(&bkSheet, FBkView);
+  connect(FMainView, &TSpectrView::SaveN42Requested, this, &TSpectrPage::SaveN42Command);
+  connect(FBkView, &TSpectrView::SaveN42Requested, this, &TSpectrPage::SaveN42Command);
 }
 
 TSpectrView* TSpectrPage::CurrentView() const { return FTabs.Current() == kBkSpectrPage ? FBkView : FMainView; }
@@ -87,6 +93,29 @@ void TSpectrPage::SaveSpectrFileCommand() {
                          : spectr.SaveFile(fileName);
   // A spectrum believed saved and not on the disk would be lost at exit.
   if (!saved) Warning(kSpectrSaveFailed);
+}
+
+void TSpectrPage::SaveN42Command() {
+  if (!FMainView->HasSpectr() && !FBkView->HasSpectr()) {
+    Warning(QStringLiteral("Нет спектра для записи"));
+    return;
+  }
+  const QString fileName = FDialogs.SaveFileName({kN42Filter, QStringLiteral("n42")});
+  if (fileName.isEmpty()) return;
+  // The installation's clock and measuring time as last read date the
+  // measurements; without them the document goes without times.
+  QByteArray clock;
+  QByteArray minutes;
+  QString serial;
+  if (TNGAS* ngas = FController.NGAS()) {
+    clock = ngas->CommonVarList().GetItem(CommonVar::DATETIME)->Value;
+    minutes = ngas->CounterVarList().GetItem(CounterVar::DURATIONTIME)->Value;
+    serial = QString::fromLatin1(ngas->CommonVarList().GetItem(CommonVar::SERIALN)->Value.trimmed());
+  }
+  std::vector<SpectrN42::TMeasurement> measurements;
+  if (FMainView->HasSpectr()) measurements.push_back(SpectrN42::Timed(FMainView->Spectr(), false, clock, minutes));
+  if (FBkView->HasSpectr()) measurements.push_back(SpectrN42::Timed(FBkView->Spectr(), true, {}, {}));
+  if (!SpectrN42::Save(fileName, measurements, {serial, ProgramVersion::kNumber})) Warning(kSpectrSaveFailed);
 }
 
 void TSpectrPage::Warning(const QString& text) {

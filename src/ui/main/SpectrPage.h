@@ -28,6 +28,8 @@ class TSpectrPage : public QObject {
   void ReadSpectrCommand(TBusyToken token, bool background);
   void ReadSpectrFileCommand();
   void SaveSpectrFileCommand();
+  // Both spectra shown (one when only one is) as an N42 document.
+  void SaveN42Command();
 
  private:
   TSpectrView* CurrentView() const;

@@ -1,8 +1,11 @@
 #include "SpectrView.h"
 
+#include "NuclideTableWindow.h"
 #include "OperatorDialogs.h"
 #include "PageColours.h"
 #include "RadiationSpectr.h"
+#include "SpectrEnergy.h"
+#include "SpectrPeaks.h"
 #include "SpectrViewEnergyCalibration.h"
 #include "Win1251.h"
 
@@ -92,6 +95,11 @@ const QString kAreaText = QStringLiteral("Площадь области межд
 const QString kAreaFailed = QStringLiteral("Площадь области между маркерами вычислить не удалось");
 const QString kBackgroundAreaText = QStringLiteral("Площадь фонового спектра между маркерами = ");
 const QString kNetAreaText = QStringLiteral("Чистая площадь (основной минус фоновый) = ");
+const QString kNoPeaksText = QStringLiteral("Пики Po-218, Po-214 или Po-212 для калибровки не найдены");
+// Faint enough to stay behind the spectrum.
+const QColor kDecadePen(215, 215, 215);
+const QColor kDecadeText(120, 120, 120);
+const QColor kMarkPen(150, 0, 150);
 
 constexpr int kMargin = 3;
 constexpr int kRowHeight = 21;
@@ -236,6 +244,12 @@ void TSpectrView::BuildMenu() {
   FCompanionItem = checkable(QString(), &TSpectrView::OnPopupMenu1ClickShowCompanion);
   FCompanionItem->setObjectName(QStringLiteral("CompanionItem"));
   FCompanionItem->setVisible(false);
+  FPopupMenu->addSeparator();
+  FNuclidesItem = checkable(QStringLiteral("Показать нуклиды"), &TSpectrView::OnPopupMenu1ClickShowNuclides);
+  FNuclidesItem->setObjectName(QStringLiteral("NuclidesItem"));
+  item(QStringLiteral("Таблица нуклидов"), &TSpectrView::OnPopupMenu1ClickNuclideTable);
+  item(QStringLiteral("Калибровать по пикам"), &TSpectrView::OnPopupMenu1ClickCalibrateByPeaks);
+  item(QStringLiteral("Сохранить в N42..."), &TSpectrView::OnPopupMenu1ClickSaveN42);
 }
 
 void TSpectrView::SetCompanion(const TSpectrView* companion, TCompanion kind) {
@@ -248,6 +262,7 @@ void TSpectrView::SetCompanion(const TSpectrView* companion, TCompanion kind) {
   if (companion)
     connect(companion, &TSpectrView::SpectrChanged, this, [this] {
       if (FCompanionItem->isChecked()) DrawSpectr();
+      if (FNuclideTable && FNuclideTable->isVisible()) OnPopupMenu1ClickNuclideTable();
     });
   DrawSpectr();
 }
@@ -311,6 +326,7 @@ void TSpectrView::SetSpectr(const TRadiationSpectr& spectr) {
   ResetMarkers();
   DrawSpectr();
   ShowComments();
+  if (FNuclideTable && FNuclideTable->isVisible()) OnPopupMenu1ClickNuclideTable();
   emit SpectrChanged();
 }
 
@@ -387,17 +403,19 @@ void TSpectrView::DrawSpectr() {
     // scale means the same on both scales.
     const long double top = k * 0.2L * m;
     const bool logarithmic = FLogScaleItem->isChecked();
-    const auto columnHeight = [&](const TRadiationSpectr& spectr, int c0) {
+    const auto columnHeight = [&](const auto& count, int c0) {
       // Up to 16 counts: a sum in 32 bits could wrap round to a negative one.
-      int64_t sum = 0;
-      for (int i = 0; i < z; ++i) sum += spectr.Channel(c0 + i);
+      long double sum = 0;
+      for (int i = 0; i < z; ++i) sum += count(c0 + i);
       // On the logarithmic scale a zero (or negative) count lies at the
       // bottom, as on the linear one.
       const long double h =
-          logarithmic ? std::log10(1.0L + std::max<int64_t>(sum, 0)) / std::log10(1.0L + top) * hb : sum / divisor;
+          logarithmic ? std::log10(1.0L + std::max<long double>(sum, 0)) / std::log10(1.0L + top) * hb : sum / divisor;
       return static_cast<int>(hb - std::clamp(static_cast<int64_t>(h), -kFarOutside, kFarOutside) - 1);
     };
+    if (logarithmic) DrawLogDecades(painter, top);
 
+    const auto own = [this](int c) { return static_cast<long double>(FSpectr->Channel(c)); };
     QColor colour = kBluePen;
     QPoint from(1, hb - 1);
     const int drawn = std::min(columns, wb) - 1;
@@ -406,20 +424,30 @@ void TSpectrView::DrawSpectr() {
       if (c0 >= FMarkerLow) colour = kRedPen;
       if (c0 >= FMarkerHigh) colour = kBluePen;
       painter.setPen(colour);
-      const QPoint to(d, columnHeight(*FSpectr, c0));
+      const QPoint to(d, columnHeight(own, c0));
       painter.drawLine(from, to);
       from = to;
     }
-    // The other spectrum in the same channels and on this one's scale.
+    // The other spectrum on this one's scale, its counts moved to this
+    // one's channels by energy: two detectors put a line in different
+    // channels.
     if (FCompanion && FCompanion->HasSpectr() && FCompanionItem->isChecked()) {
+      const SpectrEnergy::TChannelCounts aligned =
+          SpectrEnergy::Rebinned(FCompanion->Spectr(), {FSpectr->A(), FSpectr->B()});
+      const auto other = [&aligned](int c) {
+        return c >= 0 && c < TRadiationSpectr::kChannels ? static_cast<long double>(aligned[static_cast<size_t>(c)])
+                                                         : 0.0L;
+      };
       painter.setPen(kCompanionPen);
       from = QPoint(1, hb - 1);
       for (int d = 0; d < drawn; ++d) {
-        const QPoint to(d, columnHeight(FCompanion->Spectr(), z * (p + d)));
+        const QPoint to(d, columnHeight(other, z * (p + d)));
         painter.drawLine(from, to);
         from = to;
       }
+      DrawLegend(painter);
     }
+    if (FNuclidesItem->isChecked()) DrawNuclideMarks(painter, p, drawn);
   }
   FSpectrBox->update();
   ShowCursorInfo();
@@ -520,64 +548,137 @@ void TSpectrView::OnPopupMenu1ClickCalculate() {
   }
   FMarkerLow = std::min(FMarker1, FMarker2);
   FMarkerHigh = std::max(FMarker1, FMarker2);
-  const std::optional<int32_t> area = Area(*FSpectr, FMarkerLow, FMarkerHigh);
+  const std::optional<int32_t> area = SpectrEnergy::Area(*FSpectr, FMarkerLow, FMarkerHigh);
   if (!area) {
     FDialogs.Message(TMessageKind::Warning, kAreaFailed, QMessageBox::Yes);
     return;
   }
-  QString text = kAreaText + QString::number(*area);
-  // On the main view, the background under the same markers and what is
+  const SpectrEnergy::TNetArea net = SpectrEnergy::NetArea(*FSpectr, BackgroundSpectr(), FMarkerLow, FMarkerHigh);
+  QString text = kAreaText + QString::number(*area) + QLatin1Char('\n') +
+                 QStringLiteral("Каналы %1–%2, энергия %3–%4 кэВ")
+                     .arg(net.Low)
+                     .arg(net.High)
+                     .arg(net.FromKev, 0, 'f', 0)
+                     .arg(net.ToKev, 0, 'f', 0);
+  // On the main view, the background between the same energies and what is
   // left of the main spectrum above it.
-  if (FCompanion && FCompanionKind == TCompanion::Background && FCompanion->HasSpectr()) {
-    const std::optional<int32_t> background = Area(FCompanion->Spectr(), FMarkerLow, FMarkerHigh);
-    if (!background) {
-      FDialogs.Message(TMessageKind::Warning, kAreaFailed, QMessageBox::Yes);
-      return;
-    }
-    text += QLatin1Char('\n') + kBackgroundAreaText + QString::number(*background) + QLatin1Char('\n') + kNetAreaText +
-            QString::number(int64_t{*area} - *background);
-  }
+  if (BackgroundSpectr())
+    text += QLatin1Char('\n') + kBackgroundAreaText + QString::number(net.Background, 'f', 0) + QLatin1Char('\n') +
+            kNetAreaText + QString::number(net.Net, 'f', 0) + QStringLiteral(" ± ") +
+            QString::number(net.Sigma, 'f', 0);
   FDialogs.Message(TMessageKind::Information, text, QMessageBox::Yes);
 }
 
-std::optional<int32_t> TSpectrView::Area(const TRadiationSpectr& spectr, int32_t low, int32_t high) {
-  int64_t area = 0;
-  for (int c = std::max(low, 0); c <= std::min(high, TRadiationSpectr::kChannels - 1); ++c) area += spectr.Channel(c);
-  if (area < INT32_MIN || area > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(area);
+const TRadiationSpectr* TSpectrView::BackgroundSpectr() const {
+  return FCompanion && FCompanionKind == TCompanion::Background && FCompanion->HasSpectr() ? &FCompanion->Spectr()
+                                                                                           : nullptr;
 }
 
 void TSpectrView::OnPopupMenu1ClickLogScale() { DrawSpectr(); }
 
 void TSpectrView::OnPopupMenu1ClickShowCompanion() { DrawSpectr(); }
 
-void TSpectrView::OnPopupMenu1Click() {
+void TSpectrView::OnPopupMenu1Click() { RunCalibration(FCalChannel1, FCalEnergy1, FCalChannel2, FCalEnergy2); }
+
+void TSpectrView::RunCalibration(int32_t channel1, int32_t energy1, int32_t channel2, int32_t energy2) {
   TEnergyCalibrationForm& form = *FEnergyCalibrationForm;
   form.SetCurChannel(FCurChannel);
   form.SetCurEnergy(FCurEnergy);
-  form.SetChannel1(FCalChannel1);
-  form.SetEnergy1(FCalEnergy1);
-  form.SetChannel2(FCalChannel2);
-  form.SetEnergy2(FCalEnergy2);
+  form.SetChannel1(channel1);
+  form.SetEnergy1(energy1);
+  form.SetChannel2(channel2);
+  form.SetEnergy2(energy2);
   if (FDialogs.RunModal(form) != QDialog::Accepted) return;
   FCalChannel1 = form.Channel1();
   FCalEnergy1 = form.Energy1();
   FCalChannel2 = form.Channel2();
   FCalEnergy2 = form.Energy2();
   // Two points on one channel give no line; the spectrum keeps its own.
-  long double a = 1;
-  long double b = 0;
-  if (CalcCalibration(a, b)) FSpectr->SetCalibration(a, b);
+  if (const auto line = SpectrEnergy::TwoPoint(FCalChannel1, FCalEnergy1, FCalChannel2, FCalEnergy2))
+    FSpectr->SetCalibration(line->A, line->B);
+  // The marks and the overlay follow the new energies.
+  DrawSpectr();
+  if (FNuclideTable && FNuclideTable->isVisible()) OnPopupMenu1ClickNuclideTable();
 }
 
-bool TSpectrView::CalcCalibration(long double& a, long double& b) const {
-  a = 1;
-  b = 0;
-  if (FCalChannel2 == FCalChannel1) return false;
-  // In 64 bits: the difference of two 32-bit values may not fit in 32.
-  const int64_t energies = int64_t{FCalEnergy2} - FCalEnergy1;
-  const int64_t channels = int64_t{FCalChannel2} - FCalChannel1;
-  a = static_cast<long double>(energies) / static_cast<long double>(channels);
-  b = FCalEnergy1 - FCalChannel1 * a;
-  return true;
+void TSpectrView::OnPopupMenu1ClickShowNuclides() { DrawSpectr(); }
+
+void TSpectrView::OnPopupMenu1ClickNuclideTable() {
+  if (!FNuclideTable) FNuclideTable = std::make_unique<TNuclideTableWindow>(FDialogs);
+  FNuclideTable->SetAnalysis(SpectrPeaks::Analyse(*FSpectr, BackgroundSpectr()));
+  FNuclideTable->show();
+  FNuclideTable->raise();
+}
+
+void TSpectrView::OnPopupMenu1ClickCalibrateByPeaks() {
+  const auto found = SpectrPeaks::CalibrateFromPeaks(*FSpectr);
+  if (!found) {
+    FDialogs.Message(TOperatorDialogs::TMessageKind::Warning, kNoPeaksText, QMessageBox::Yes);
+    return;
+  }
+  // Nothing changes until the operator accepts the points in the dialog.
+  RunCalibration(static_cast<int32_t>(std::lround(found->Channel1)), static_cast<int32_t>(std::lround(found->Energy1)),
+                 static_cast<int32_t>(std::lround(found->Channel2)), static_cast<int32_t>(std::lround(found->Energy2)));
+}
+
+void TSpectrView::OnPopupMenu1ClickSaveN42() { emit SaveN42Requested(); }
+
+void TSpectrView::DrawLogDecades(QPainter& painter, long double top) const {
+  const int hb = FImage.height();
+  const int wb = FImage.width();
+  QFont font = painter.font();
+  font.setPointSize(7);
+  painter.setFont(font);
+  for (long double decade = 1; decade <= top; decade *= 10) {
+    const int y = static_cast<int>(hb - std::log10(1.0L + decade) / std::log10(1.0L + top) * hb - 1);
+    painter.setPen(kDecadePen);
+    painter.drawLine(0, y, wb, y);
+    painter.setPen(kDecadeText);
+    painter.drawText(QRect(2, y - 12, 60, 12), Qt::AlignLeft | Qt::AlignBottom,
+                     QString::number(static_cast<double>(decade), 'f', 0));
+  }
+}
+
+void TSpectrView::DrawNuclideMarks(QPainter& painter, int firstColumn, int columns) const {
+  const int z = FScaleXTB->value();
+  QFont font = painter.font();
+  font.setPointSize(7);
+  painter.setFont(font);
+  painter.setPen(kMarkPen);
+  int row = 0;
+  for (const SpectrPeaks::TPeak& peak : SpectrPeaks::FindPeaks(*FSpectr)) {
+    const int x = static_cast<int>(std::lround(peak.Channel / z)) - firstColumn;
+    if (x < 0 || x >= columns) continue;
+    // The name where the calibration places a nuclide's line, the energy
+    // otherwise; rows alternate so that close marks stay legible.
+    const QString text = peak.Nuclide.isEmpty() ? QStringLiteral("%1 кэВ").arg(peak.Energy, 0, 'f', 0)
+                                                : QString::fromLatin1(peak.Nuclide);
+    const int y = 4 + 12 * (row++ % 2);
+    painter.drawLine(x, y + 13, x, y + 22);
+    // On a patch of the plot's own colour: a label over a peak's line stays
+    // legible.
+    const QRect label = painter.boundingRect(QRect(x - 40, y, 80, 12), Qt::AlignHCenter | Qt::AlignBottom, text);
+    painter.fillRect(label, palette().color(QPalette::Base));
+    painter.drawText(label, Qt::AlignHCenter | Qt::AlignBottom, text);
+  }
+}
+
+void TSpectrView::DrawLegend(QPainter& painter) const {
+  const QString text =
+      FCompanionKind == TCompanion::Background ? QStringLiteral("фоновый спектр") : QStringLiteral("основной спектр");
+  QFont font = painter.font();
+  font.setPointSize(8);
+  painter.setFont(font);
+  const QFontMetrics metrics(font);
+  const int width = metrics.horizontalAdvance(text) + 30;
+  const QRect box(FImage.width() - width - 6, 6, width, metrics.height() + 6);
+  painter.setPen(kDecadeText);
+  painter.setBrush(palette().color(QPalette::Base));
+  painter.drawRect(box);
+  painter.setPen(QPen(kCompanionPen, 2));
+  const int y = box.center().y();
+  painter.drawLine(box.left() + 4, y, box.left() + 20, y);
+  painter.setPen(kDecadeText);
+  painter.drawText(box.adjusted(24, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, text);
+  painter.setBrush(Qt::NoBrush);
 }

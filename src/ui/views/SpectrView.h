@@ -14,8 +14,10 @@ class QLabel;
 class QListWidget;
 class QMenu;
 class QScrollBar;
+class QPainter;
 class QSlider;
 class TEnergyCalibrationForm;
+class TNuclideTableWindow;
 class TOperatorDialogs;
 class TRadiationSpectr;
 class TSpectrBox;
@@ -71,6 +73,10 @@ class TSpectrView : public QFrame {
   void OnPopupMenu1ClickCalculate();
   void OnPopupMenu1ClickLogScale();
   void OnPopupMenu1ClickShowCompanion();
+  void OnPopupMenu1ClickShowNuclides();
+  void OnPopupMenu1ClickNuclideTable();
+  void OnPopupMenu1ClickCalibrateByPeaks();
+  void OnPopupMenu1ClickSaveN42();
 
   int32_t CurChannel() const { return FCurChannel; }
   int32_t CurEnergy() const { return FCurEnergy; }
@@ -97,11 +103,17 @@ class TSpectrView : public QFrame {
   QMenu* PopupMenu() const { return FPopupMenu; }
   QAction* LogScaleItem() const { return FLogScaleItem; }
   QAction* CompanionItem() const { return FCompanionItem; }
+  QAction* NuclidesItem() const { return FNuclidesItem; }
+  // Null until the table is first asked for.
+  TNuclideTableWindow* NuclideTable() const { return FNuclideTable.get(); }
   TEnergyCalibrationForm* EnergyCalibrationForm() const { return FEnergyCalibrationForm.get(); }
 
  signals:
   // A new spectrum was handed over.
   void SpectrChanged();
+  // The operator asked for the spectra as an N42 document; the page that
+  // knows both spectra and the installation's clock writes it.
+  void SaveN42Requested();
 
  protected:
   void resizeEvent(QResizeEvent* event) override;
@@ -123,16 +135,21 @@ class TSpectrView : public QFrame {
   const QStringList& WrappedComment(TWrappedComment& wrapped, int width);
   void ShowCommentLines(const QStringList& lines);
   void ResetMarkers();
-  // The sum of the counts of channels low..high, or none when 32 bits cannot
-  // hold it.
-  static std::optional<int32_t> Area(const TRadiationSpectr& spectr, int32_t low, int32_t high);
   void SetMarker(int32_t& marker);
-  // A = (E2 - E1) / (C2 - C1), B = E1 - C1 * A; false for equal channels.
-  bool CalcCalibration(long double& a, long double& b) const;
+  // The calibration dialog with these points; on OK they become the view's
+  // and the spectrum's calibration follows them.
+  void RunCalibration(int32_t channel1, int32_t energy1, int32_t channel2, int32_t energy2);
+  // The background spectrum when this is the main view and the companion
+  // holds one.
+  const TRadiationSpectr* BackgroundSpectr() const;
+  void DrawLogDecades(QPainter& painter, long double top) const;
+  void DrawNuclideMarks(QPainter& painter, int firstColumn, int columns) const;
+  void DrawLegend(QPainter& painter) const;
 
   TOperatorDialogs& FDialogs;
   std::unique_ptr<TRadiationSpectr> FSpectr;
   std::unique_ptr<TEnergyCalibrationForm> FEnergyCalibrationForm;
+  std::unique_ptr<TNuclideTableWindow> FNuclideTable;
   QImage FImage;
 
   // Children of the view, released with it.
@@ -151,6 +168,7 @@ class TSpectrView : public QFrame {
   QMenu* FPopupMenu = nullptr;
   QAction* FLogScaleItem = nullptr;
   QAction* FCompanionItem = nullptr;
+  QAction* FNuclidesItem = nullptr;
 
   QPointer<const TSpectrView> FCompanion;
   TCompanion FCompanionKind = TCompanion::Background;
