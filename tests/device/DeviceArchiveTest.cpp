@@ -271,11 +271,6 @@ TEST(DeviceArchiveFile, LoadsFilesInTheEarlierLayout) {
        {"DATETIME", "SUMALPHA"},
        {"cap1", "cap2"},
        {{"07/03/2005 14.05.09", "12.5"}}},
-      {"caption section and its two empty lines only",
-       "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n\r\n",
-       {},
-       {"cap1", "cap2"},
-       {}},
       {"no captions, two empty lines at the end",
        "A  B  \r\n1  2  \r\n\r\n\r\n",
        {"A", "B"},
@@ -355,6 +350,35 @@ TEST(DeviceArchiveFile, DamagedBytesGiveSomeArchiveWithoutCrashing) {
     ASSERT_TRUE(again.LoadFromBytes(archive.SaveToBytes()));
     EXPECT_EQ(again.SaveToBytes(), archive.SaveToBytes());
   }
+}
+
+TEST(DeviceArchiveFile, BytesThatAreNoArchiveAreRefusedAndChangeNothing) {
+  QByteArray noise(8192, '\0');
+  for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 256);
+  const struct {
+    const char* what;
+    QByteArray file;
+  } rows[] = {
+      {"empty file", ""},
+      {"only line ends", "\r\n\r\n\r\n"},
+      {"caption section and its two empty lines only", "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n\r\n"},
+      {"a NUL in a value", QByteArray("A  B  \r\n1  2\0  \r\n", 17)},
+      {"an escape in the header", "A  \x1b[1mB  \r\n1  2  \r\n"},
+      {"a DEL", "A  B  \r\n1  2\x7f  \r\n"},
+      {"binary noise", noise},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TDeviceArchive archive;
+    Build(archive, {"RADON"}, {{"1"}, {"2"}});
+    EXPECT_FALSE(archive.LoadFromBytes(row.file));
+    EXPECT_EQ(Names(archive.Columns()), QByteArrayList{"RADON"});
+    EXPECT_EQ(archive.RecordCount(), 2);
+  }
+  // Tabs and Windows-1251 letters are text.
+  TDeviceArchive archive;
+  EXPECT_TRUE(archive.LoadFromBytes("A  \xD0\xE0\xE4\xEE\xED  \r\n1\t2  3  \r\n"));
+  EXPECT_EQ(archive.RecordCount(), 1);
 }
 
 TEST(DeviceArchiveFile, FilesLoadAndSaveAndFailuresChangeNothing) {

@@ -12,6 +12,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QListWidget>
 #include <QMenu>
 #include <QProgressBar>
@@ -314,4 +315,42 @@ TEST_F(ArchiveCommandsTest, GraphOpensTheChartOfTheTableWhichFollowsItAndIsDeafD
   Settle();
   EXPECT_TRUE(chartButton->isEnabled());
   EXPECT_EQ(chart->Data().RecordCount(), 2);
+}
+
+TEST_F(ArchiveCommandsTest, ADamagedArchiveFileIsAFailedLoadThatKeepsTheTableShown) {
+  TMainForm& form = *FForm;
+  const QString good = FDir.filePath(QStringLiteral("good.daf"));
+  TDeviceArchive archive;
+  TOPVarList columns;
+  columns.Add("RADON");
+  archive.SetColumns(columns);
+  for (const char* value : {"1.5", "2.5"}) {
+    TOPVarList record;
+    record.Add("RADON", {}, value);
+    archive.AppendRecord(record);
+  }
+  ASSERT_TRUE(archive.SaveFile(good));
+  FDialogs.FileNames = {good};
+  form.ExecuteCommand(TMainForm::TCommand::ReadArchiveFile);
+  Settle();
+  ASSERT_EQ(ShownRows(), 2);
+
+  const QByteArray damaged[] = {"", QByteArray("RADON  \r\n1\0\r\n", 12), "RADON  \r\n\x01\x02\x03\r\n",
+                                "cap  one\r\n\r\n\r\n"};
+  for (const QByteArray& bytes : damaged) {
+    SCOPED_TRACE(bytes.toHex().constData());
+    const QString bad = FDir.filePath(QStringLiteral("bad.daf"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    FDialogs.FileNames = {bad};
+    FDialogs.Asked.clear();
+    form.ExecuteCommand(TMainForm::TCommand::ReadArchiveFile);
+    Settle();
+    EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Чтение архива из файла не удалось!")});
+    EXPECT_EQ(ShownRows(), 2);
+    EXPECT_EQ(Cell(1, 0), QStringLiteral("2.5"));
+    EXPECT_EQ(form.NGAS()->Archive().RecordCount(), 2);
+  }
 }
