@@ -34,6 +34,7 @@
 namespace {
 
 constexpr int kRequests = 100;
+constexpr int kRounds = 3;
 constexpr const char* kChildArgument = "logs-a11y-run";
 
 // The two log pages as the main window has them, on tabs of a shown window,
@@ -113,6 +114,11 @@ class TLogPages {
   }
 
   int Lines() const { return FCommLog.LineCount() + FDebugLog.LineCount(); }
+  // Empty pages, as the operator clears them.
+  void Clear() {
+    FController->CommLog().Clear();
+    FController->DebugLog().Clear();
+  }
 
  private:
   // Until the job is done and the lines sent have reached the pages.
@@ -132,6 +138,8 @@ class TLogPages {
   bool FDone = false;
 };
 
+// The best of kRounds reads: on a machine shared with other work the
+// fastest round is the one least disturbed.
 std::optional<double> TimeRead(bool full) {
   TInstallationEmulator emulator;
   TPtyEmulatorServer server(emulator);
@@ -145,15 +153,20 @@ std::optional<double> TimeRead(bool full) {
     return std::nullopt;
   }
   if (full) pages.Fill();
-  if (!pages.Read()) {
-    std::fprintf(stderr, "qev-bench: warm-up failed\n");
-    return std::nullopt;
+  // A warm-up.
+  if (!pages.Read()) return std::nullopt;
+  std::optional<double> best;
+  for (int round = 0; round < kRounds; ++round) {
+    if (!full) pages.Clear();
+    if (full && pages.Lines() != 2 * TLogSink::kMaxLines) {
+      std::fprintf(stderr, "qev-bench: the log pages are not at their limit\n");
+      return std::nullopt;
+    }
+    const std::optional<double> ms = pages.Read();
+    if (!ms) return std::nullopt;
+    best = best ? std::min(*best, *ms) : *ms;
   }
-  if (full && pages.Lines() != 2 * TLogSink::kMaxLines) {
-    std::fprintf(stderr, "qev-bench: the log pages are not at their limit\n");
-    return std::nullopt;
-  }
-  return pages.Read();
+  return best;
 }
 
 bool Report(const char* a11y) {
@@ -184,28 +197,34 @@ class TStarted {
   QProcess FProcess;
 };
 
-// Reads the program's accessible tree as a screen reader does: all of it
-// once, then every object an event names, until it is ended.
+// Reads the program's accessible tree as a screen reader does: every object
+// an event names, and the whole tree (the first rows of a long list) once
+// a second, until it is ended.
 const char* const kTreeReader = R"(
-import pyatspi, sys
+import pyatspi
+from gi.repository import GLib
 def read(node, depth):
     try:
         node.name; node.getRole(); count = node.childCount
     except Exception:
         return
     if depth < 12:
-        for i in range(count):
+        for i in range(min(count, 16)):
             read(node.getChildAtIndex(i), depth + 1)
+def walk():
+    desktop = pyatspi.Registry.getDesktop(0)
+    for i in range(desktop.childCount):
+        read(desktop.getChildAtIndex(i), 0)
+    return True
 def heard(event):
     try:
         event.source.name; event.source.childCount
     except Exception:
         pass
-desktop = pyatspi.Registry.getDesktop(0)
-for i in range(desktop.childCount):
-    read(desktop.getChildAtIndex(i), 0)
+walk()
 for kind in ("object:children-changed", "object:state-changed", "object:property-change", "object:text-changed"):
     pyatspi.Registry.registerEventListener(heard, kind)
+GLib.timeout_add(1000, walk)
 print("reading", flush=True)
 pyatspi.Registry.start()
 )";
