@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -237,16 +238,18 @@ TEST_F(SerialLineTest, AnAnswerThatHasBegunIsReadWholePastTheTotalTimeout) {
     SCOPED_TRACE(baud);
     const QByteArray speed = QByteArray::number(baud) + " baud";
     ASSERT_TRUE(OpenAt(speed.constData(), "Approximately 0.25 second"));
+    FChannel.DiscardInput();
     const TSerialPort::TTimeouts timeouts = FChannel.Properties().Timeouts();
     const int total = static_cast<int>(timeouts.ReadTotalMultiplier * 266 + timeouts.ReadTotalConstant);
-    // A frame in pieces spread over one and a half times the total
-    // time-out, each gap half the interval time-out.
-    const int gap = std::max(Interval() / 2, 1);
-    const int pieces = std::clamp(3 * total / (2 * gap), 8, 60);
-    QByteArray frame(pieces * 4, 'x');
+    // A frame byte by byte, spread over one and a half times the total
+    // time-out; the short gaps leave room for a busy machine's scheduling
+    // within the interval time-out.
+    constexpr int kGapMs = 2;
+    const int bytes = std::clamp(3 * total / (2 * kGapMs), 8, 250);
+    QByteArray frame(bytes, 'x');
     frame[0] = static_cast<char>(frame.size());
     TPieces paced;
-    for (int i = 0; i < pieces; ++i) paced.push_back({i == 0 ? 20 : gap, frame.mid(i * 4, 4)});
+    for (int i = 0; i < bytes; ++i) paced.push_back({i == 0 ? 20 : kGapMs, frame.mid(i, 1)});
     QByteArray got;
     {
       TDelayedWriter installation(FPty, paced);
@@ -285,7 +288,9 @@ TEST(PulledPort, IsLetGoAndOpenedAgainAtTheSamePath) {
   ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tty")));
   const QString before = QDir::currentPath();
   ASSERT_TRUE(QDir::setCurrent(dir.path()));
-  const QString link = dir.filePath(QStringLiteral("tty/x"));
+  // A name of its own: Qt locks a port by the last part of its name.
+  const QString name = QStringLiteral("tty/") + QFileInfo(dir.path()).fileName();
+  const QString link = dir.filePath(name);
 
   for (const bool duringWrite : {false, true}) {
     SCOPED_TRACE(duringWrite ? "pulled before a write" : "pulled during a read");
@@ -297,7 +302,7 @@ TEST(PulledPort, IsLetGoAndOpenedAgainAtTheSamePath) {
     std::vector<bool> told;
     channel.SetPortObserver([&told](bool open) { told.push_back(open); });
     TComSettings& settings = channel.Settings();
-    settings.SetPortNumber("tty/x");
+    settings.SetPortNumber(name.toLatin1());
     settings.SetTransferRate("9600 baud");
     settings.SetDTRControl("HandShake");
     settings.SetRTSControl("HandShake");
@@ -305,34 +310,38 @@ TEST(PulledPort, IsLetGoAndOpenedAgainAtTheSamePath) {
 
     uint8_t buffer[266];
     uint32_t count = 0;
-    if (duringWrite) {
+    // The device node goes with the device.
+    const auto pull = [&pty, &link] {
       pty.reset();
+      QFile::remove(link);
+    };
+    if (duringWrite) {
+      pull();
       uint32_t written = 4;
       EXPECT_FALSE(channel.Write(reinterpret_cast<const uint8_t*>("ping"), written));
       EXPECT_EQ(written, 0u);
     } else {
-      std::thread pull([&pty] {
+      std::thread puller([&pull] {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        pty.reset();
+        pull();
       });
       EXPECT_FALSE(channel.Read(buffer, sizeof buffer, count));
-      pull.join();
+      puller.join();
     }
     EXPECT_EQ(channel.State(), TRS232Channel::kStateNotOpen);
     EXPECT_FALSE(channel.Read(buffer, sizeof buffer, count));
     ASSERT_EQ(log.LineCount(), 1);
     EXPECT_EQ(Win1251::ToUnicode(log.Lines()[0]),
-              QStringLiteral("-- порт tty/x недоступен и закрыт, связи нет до его возвращения"));
+              QStringLiteral("-- порт %1 недоступен и закрыт, связи нет до его возвращения").arg(name));
     EXPECT_FALSE(channel.Reopen()) << "nothing at the path yet";
 
     pty = std::make_unique<TPseudoTerminal>();
-    ASSERT_TRUE(QFile::remove(link));
     ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
     EXPECT_FALSE(channel.Reopen(60000)) << "tried a moment ago";
     EXPECT_TRUE(channel.Reopen());
     EXPECT_TRUE(channel.Reopen()) << "an open port stays as it is";
     ASSERT_EQ(log.LineCount(), 2);
-    EXPECT_EQ(Win1251::ToUnicode(log.Lines()[1]), QStringLiteral("-- порт tty/x снова открыт"));
+    EXPECT_EQ(Win1251::ToUnicode(log.Lines()[1]), QStringLiteral("-- порт %1 снова открыт").arg(name));
     EXPECT_EQ(told, (std::vector<bool>{false, true}));
 
     uint32_t written = 4;

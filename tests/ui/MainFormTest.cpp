@@ -602,7 +602,9 @@ TEST_F(MainFormTest, APortPulledOutAndPutBackIsOpenedAgainByTheNextCommand) {
   Settle();
   ASSERT_EQ(TakeRequests().size(), 3);
 
+  // The device node goes with the device.
   FServer.reset();
+  ASSERT_TRUE(QFile::remove(port));
   for (int command = 0; command < 2; ++command) {
     form.RequestButtonClick();
     Settle();
@@ -614,7 +616,6 @@ TEST_F(MainFormTest, APortPulledOutAndPutBackIsOpenedAgainByTheNextCommand) {
 
   FServer = std::make_unique<TPtyEmulatorServer>(FEmulator);
   ASSERT_TRUE(FServer->Start());
-  ASSERT_TRUE(QFile::remove(port));
   ASSERT_TRUE(QFile::link(FServer->SlavePath(), port));
   FDialogs.Asked.clear();
   form.RequestButtonClick();
