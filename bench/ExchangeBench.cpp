@@ -1,9 +1,10 @@
 // qev-bench: how close an exchange comes to what the line allows, how long
 // the archive view takes to show a large archive and the chart to draw it,
-// how fast the archive is read with and without packed requests, and what
-// memory and time a large archive file takes to load and show. Bench names
-// as arguments (exchange, archive-view, archive-chart, archive-read,
-// archive-file) run those only.
+// how fast the archive is read with and without packed requests, what
+// memory and time a large archive file takes to load and show, whether the
+// longest answers fit the default latency at every speed, and what full log
+// pages cost a read. Bench names as arguments (exchange, archive-view,
+// archive-chart, archive-read, archive-file, line-fit, logs) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -17,7 +18,9 @@
 #include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
 #include "InstallationEmulator.h"
+#include "LineFitBench.h"
 #include "LogLines.h"
+#include "LogsBench.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
 #include "PacedLine.h"
@@ -89,7 +92,13 @@ const struct {
     {"archive-read", MeasureArchiveRead},
     {"archive-file", MeasureArchiveFile},
     {"spectrum", MeasureSpectrumPeaks},
+    {"line-fit", MeasureLineFit},
+    {"logs", MeasureLogs},
 };
+
+// The logs bench runs itself again under a virtual display with the
+// accessibility bridge on.
+constexpr const char* kLogsUnderAccessibility = "logs-a11y-run";
 
 }  // namespace
 
@@ -100,6 +109,7 @@ int main(int argc, char* argv[]) {
   InitStartupPaths(QCoreApplication::applicationFilePath(), QDir::currentPath());
   // Names given select benches; none runs them all.
   const QStringList names = QCoreApplication::arguments().mid(1);
+  if (names == QStringList{QLatin1String(kLogsUnderAccessibility)}) return MeasureLogsUnderAccessibility() ? 0 : 1;
   for (const QString& name : names) {
     const bool known = std::any_of(std::begin(kBenches), std::end(kBenches),
                                    [&name](const auto& bench) { return name == QLatin1String(bench.Name); });

@@ -17,6 +17,16 @@ const QByteArray kFieldGap = "  ";
 
 bool IsBlank(char c) { return static_cast<unsigned char>(c) <= 32; }
 
+// An archive file is text: tab, CR and LF are the only control characters
+// it may hold. A NUL or another control byte means a file of another kind
+// or a damaged one, whose "rows" would be garbage shown as records.
+bool IsText(const QByteArray& bytes) {
+  return std::none_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return (byte < 32 && byte != '\t' && byte != '\r' && byte != '\n') || byte == 127;
+  });
+}
+
 QByteArrayView TrimLeft(QByteArrayView text) {
   qsizetype first = 0;
   while (first < text.size() && IsBlank(text[first])) ++first;
@@ -236,6 +246,7 @@ bool TDeviceArchive::LoadFile(const QString& fileName) {
 bool TDeviceArchive::SaveFile(const QString& fileName) const { return SaveFileAtomically(fileName, SaveToBytes()); }
 
 bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
+  if (!IsText(bytes)) return false;
   const std::vector<QByteArrayView> lines = LineViews(bytes);
   const TLayout layout = FindLayout(lines);
 
@@ -247,6 +258,9 @@ bool TDeviceArchive::LoadFromBytes(const QByteArray& bytes) {
       starts.push_back(starts.empty() ? 0 : field.Offset);
     }
   }
+  // An empty file, or one whose header names no column, is no archive: the
+  // table shown before is worth more than an empty one.
+  if (columns->Count() == 0) return false;
 
   // Every row gives a value for every column, also a short or empty row: a
   // few bytes must not make a table of millions of cells.

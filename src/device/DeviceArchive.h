@@ -78,9 +78,11 @@ class TDeviceArchive {
   // A failed write leaves an existing file as it was.
   bool SaveFile(const QString& fileName) const;
 
-  // Reads the contents of an archive file; any bytes give an archive unless
-  // their rows would make more cells than one per two bytes (and some spare):
-  // then false, the archive unchanged. A row
+  // Reads the contents of an archive file. False, the archive unchanged,
+  // for bytes that are not text (a NUL or a control character other than
+  // tab, CR and LF), for a header row that names no column (an empty file
+  // too) and for rows that would make more cells than one per two bytes
+  // (and some spare). A row
   // whose fields start where the header's columns start is read by position,
   // so empty values and values holding two spaces keep their columns; other
   // rows are split at runs of two spaces. Either way the last column takes

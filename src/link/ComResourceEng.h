@@ -37,6 +37,8 @@ class TComProperties {
   bool ClearRTS();
 
   bool Opened() const { return FOpened; }
+  // The port name of the last ReadSettingsAndOpen, which Open uses.
+  const QByteArray& PortName() const { return FPortName; }
   int32_t CharTime() const { return FCharTime; }
   const TSerialPort::TTimeouts& Timeouts() const { return FTimeouts; }
 

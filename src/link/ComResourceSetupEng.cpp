@@ -39,7 +39,7 @@ TComPropertiesDialog::TComPropertiesDialog(QWidget* parent)
   setWindowIcon(SerialConnectorIcon());
   connect(ui->btOK, &QPushButton::clicked, this, &TComPropertiesDialog::btOKClick);
   connect(ui->btCancel, &QPushButton::clicked, this, &TComPropertiesDialog::btCancelClick);
-  AddSystemPorts();
+  FComItems = ui->PortNumCBox->count();
   FormCreate();
 }
 
@@ -48,6 +48,9 @@ TComPropertiesDialog::~TComPropertiesDialog() = default;
 void TComPropertiesDialog::FormCreate() { ShowValues(TComSettings()); }
 
 void TComPropertiesDialog::AddSystemPorts() {
+  // Listed anew at each opening: an adapter put back may have come under
+  // another name, and one pulled out is no longer offered.
+  while (ui->PortNumCBox->count() > FComItems) ui->PortNumCBox->removeItem(ui->PortNumCBox->count() - 1);
   for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
 #ifdef Q_OS_WIN
     const QString name = info.portName();
@@ -61,6 +64,7 @@ void TComPropertiesDialog::AddSystemPorts() {
 }
 
 void TComPropertiesDialog::ShowValues(const TComSettings& settings) {
+  AddSystemPorts();
   ShowText(ui->PortNumCBox, settings.PortNumber());
   ShowText(ui->SpeedCBox, settings.TransferRate());
   ShowText(ui->StopBitCBox, settings.StopBits());

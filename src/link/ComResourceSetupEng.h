@@ -35,11 +35,13 @@ class TComPropertiesDialog : public QDialog {
  private:
   // The start values, as a fresh set of settings has them.
   void FormCreate();
-  // Adds the serial ports the system reports after "COM1".."COM9", with
-  // their description as the tool tip.
+  // Lists the serial ports the system reports now after "COM1".."COM9",
+  // with their description as the tool tip.
   void AddSystemPorts();
   void btOKClick();
   void btCancelClick();
 
   std::unique_ptr<Ui::TComPropertiesDialog> ui;
+  // The fixed items of the port list, before the system's ports.
+  int FComItems = 0;
 };

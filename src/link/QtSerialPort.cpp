@@ -3,6 +3,7 @@
 #include "Win1251.h"
 
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QThread>
 
 #include <algorithm>
@@ -34,6 +35,15 @@ int WaitMs(const QDeadlineTimer& deadline) {
 bool IsLineError(QSerialPort::SerialPortError error) {
   return error != QSerialPort::NoError && error != QSerialPort::TimeoutError;
 }
+
+// What a vanished device gives: an adapter pulled out, a pseudo-terminal
+// whose other end closed.
+bool IsDeviceGone(QSerialPort::SerialPortError error) {
+  return error == QSerialPort::ResourceError || error == QSerialPort::ReadError || error == QSerialPort::WriteError;
+}
+
+// The longest frame the installation sends.
+constexpr uint32_t kLongestFrame = 266;
 
 TSerialPort::TParity FromQt(QSerialPort::Parity parity) {
   switch (parity) {
@@ -95,9 +105,47 @@ TQtSerialPort::~TQtSerialPort() { Close(); }
 
 bool TQtSerialPort::Open(const QByteArray& deviceName) {
   Close();
+  FLost = false;
   if (deviceName.isEmpty()) return false;
-  FPort.setPortName(Win1251::ToUnicode(deviceName));
+  QString name = Win1251::ToUnicode(deviceName);
+#ifndef Q_OS_WIN
+  // Qt puts a name that does not begin with "/" under /dev. A bare name
+  // ("ttyUSB0") keeps that meaning; a path with a folder in it ("tty/x") is
+  // the operator's, relative to the working folder as any other path.
+  if (name.contains(QLatin1Char('/')) && QDir::isRelativePath(name)) name = QDir::current().absoluteFilePath(name);
+#endif
+  FPort.setPortName(name);
   return FPort.open(QIODevice::ReadWrite);
+}
+
+bool TQtSerialPort::Failed() {
+  const QSerialPort::SerialPortError error = FPort.error();
+  if (IsDeviceGone(error) && FPort.isOpen()) {
+    FPort.close();
+    FLost = true;
+  }
+  return IsLineError(error);
+}
+
+bool TQtSerialPort::DiscardInput() {
+  if (!IsOpen()) return false;
+  FPort.clearError();
+  if (FPort.clear(QSerialPort::Input)) return true;
+  Failed();
+  return false;
+}
+
+bool TQtSerialPort::DrainInput(uint32_t quietMs) {
+  if (!DiscardInput()) return false;
+  // A line that never falls silent (noise) must not hold the program: a
+  // whole frame's line time and the quiet time bound the drain.
+  const QDeadlineTimer limit(LineTimeMs(kLongestFrame) + quietMs);
+  while (!limit.hasExpired()) {
+    FPort.clearError();
+    if (!FPort.waitForReadyRead(static_cast<int>(std::min<qint64>(quietMs, WaitMs(limit))))) return !Failed();
+    if (!DiscardInput()) return false;
+  }
+  return true;
 }
 
 void TQtSerialPort::Close() {
@@ -135,10 +183,14 @@ bool TQtSerialPort::Write(const uint8_t* buffer, uint32_t count, uint32_t& writt
   const QDeadlineTimer deadline = TotalDeadline(FTimeouts.WriteTotalMultiplier, FTimeouts.WriteTotalConstant, count);
   FPort.clearError();
   const qint64 queued = FPort.write(reinterpret_cast<const char*>(buffer), count);
-  if (queued < 0) return false;
-  while (FPort.bytesToWrite() > 0 && !deadline.hasExpired()) {
-    if (!FPort.waitForBytesWritten(WaitMs(deadline)) && IsLineError(FPort.error())) break;
+  if (queued < 0) {
+    Failed();
+    return false;
   }
+  while (FPort.bytesToWrite() > 0 && !deadline.hasExpired()) {
+    if (!FPort.waitForBytesWritten(WaitMs(deadline)) && Failed()) break;
+  }
+  if (!IsOpen()) return false;
   const qint64 unsent = FPort.bytesToWrite() + (count - queued);
   if (unsent > 0) {
     // What is left must not go out in front of the next request.
@@ -171,6 +223,10 @@ bool TQtSerialPort::DrainOutput(const QDeadlineTimer& deadline) {
     int pending = 0;
     if (::ioctl(FPort.handle(), TIOCOUTQ, &pending) != 0) {
       if (errno == EINTR) continue;
+      if (errno == EIO || errno == ENODEV || errno == ENXIO) {
+        FPort.close();
+        FLost = true;
+      }
       return false;
     }
     if (pending <= 0) return true;
@@ -189,16 +245,21 @@ bool TQtSerialPort::Read(uint8_t* buffer, uint32_t size, uint32_t& count,
   count = 0;
   if (!IsOpen() || buffer == nullptr) return false;
   if (size == 0) return true;
+  // The total time-out bounds the wait for the answer to begin. Once it has
+  // begun it is read while its bytes keep coming within the interval
+  // time-out: a long answer on a slow line (a full frame takes 277 ms at
+  // 9600 baud) is not cut in the middle, which would also leave its rest to
+  // spoil the next attempt.
   const QDeadlineTimer total = TotalDeadline(FTimeouts.ReadTotalMultiplier, FTimeouts.ReadTotalConstant, size);
   QDeadlineTimer gap(QDeadlineTimer::Forever);
   for (;;) {
     bool arrived = false;
     if (TakeArrived(buffer, size, count, expectedLength, arrived)) return true;
     if (arrived && FTimeouts.ReadInterval != 0) gap.setRemainingTime(FTimeouts.ReadInterval);
-    const QDeadlineTimer& wait = count > 0 && gap < total ? gap : total;
+    const QDeadlineTimer& wait = count > 0 && FTimeouts.ReadInterval != 0 ? gap : total;
     if (wait.hasExpired()) return true;
     FPort.clearError();
-    if (!FPort.waitForReadyRead(WaitMs(wait)) && IsLineError(FPort.error())) return false;
+    if (!FPort.waitForReadyRead(WaitMs(wait)) && Failed()) return false;
   }
 }
 

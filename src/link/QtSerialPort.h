@@ -19,6 +19,7 @@ class TQtSerialPort : public TSerialPort {
   bool Open(const QByteArray& deviceName) override;
   void Close() override;
   bool IsOpen() const override { return FPort.isOpen(); }
+  bool Lost() const override { return FLost; }
 
   bool GetLineState(TLineState& state) override;
   bool SetLineState(const TLineState& state) override;
@@ -30,7 +31,8 @@ class TQtSerialPort : public TSerialPort {
   bool Write(const uint8_t* buffer, uint32_t count, uint32_t& written) override;
   bool Read(uint8_t* buffer, uint32_t size, uint32_t& count,
             TCommChannel::TExpectedLength expectedLength = nullptr) override;
-  bool DiscardInput() override { return IsOpen() && FPort.clear(QSerialPort::Input); }
+  bool DiscardInput() override;
+  bool DrainInput(uint32_t quietMs) override;
   void MoveToThread(QThread* thread) override { FPort.moveToThread(thread); }
 
  private:
@@ -42,6 +44,9 @@ class TQtSerialPort : public TSerialPort {
   // Waits until the operating system has sent its own buffer to the line,
   // until the deadline at most; false (the rest dropped) when it passed.
   bool DrainOutput(const QDeadlineTimer& deadline);
+  // After a failed wait: true when the port failed (not a time-out). A
+  // device that went away closes the port and marks it lost.
+  bool Failed();
   // The time the line takes to carry the bytes at the port's speed, with
   // an allowance.
   qint64 LineTimeMs(uint32_t bytes) const;
@@ -51,4 +56,5 @@ class TQtSerialPort : public TSerialPort {
 
   QSerialPort FPort;
   TTimeouts FTimeouts;
+  bool FLost = false;
 };

@@ -6,10 +6,14 @@
 #include "CommChannel.h"
 #include "SerialPort.h"
 
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+
+class TLogSink;
 
 // The byte pipe between the protocol driver and one serial port: loads and
 // saves the port settings, opens the port with them, and offers one blocking
@@ -32,6 +36,17 @@ class TRS232Channel : public TCommChannel {
   // Releases the port; the state stays, since an Open always follows.
   void Close();
 
+  // A port that went away (an adapter pulled out) is closed at once, and
+  // the terminal log says so; a port that is not open is opened again with
+  // the settings of the last Open, when asked, and the log says when it
+  // is. Both are borrowed and told on the thread that uses the channel.
+  void SetLog(TLogSink* log) { FLog = log; }
+  // Told whenever the port went away or came back.
+  void SetPortObserver(std::function<void(bool open)> observer) { FPortObserver = std::move(observer); }
+  // Opens the port again when it is not open, unless the last try was less
+  // than minGapMs ago. True when the port is open.
+  bool Reopen(int minGapMs = 0);
+
   // The editor is borrowed; the program's window owns it.
   void SetEditor(TComSettingsEditor* editor) { FEditor = editor; }
   // Lets the operator change the settings. True when confirmed; otherwise
@@ -41,6 +56,7 @@ class TRS232Channel : public TCommChannel {
   bool Write(const uint8_t* buffer, uint32_t& count) override;
   bool Read(uint8_t* buffer, uint32_t size, uint32_t& count, TExpectedLength expectedLength = nullptr) override;
   void DiscardInput() override;
+  void DrainInput() override;
 
   uint8_t State() const { return FState; }
   TComSettings& Settings() { return FSettings; }
@@ -55,4 +71,11 @@ class TRS232Channel : public TCommChannel {
   std::unique_ptr<TComProperties> FProperties;
   TComSettingsEditor* FEditor = nullptr;
   uint8_t FState = kStateNotOpen;
+  TLogSink* FLog = nullptr;
+  std::function<void(bool)> FPortObserver;
+  QElapsedTimer FLastReopen;
+
+  // After a failed transfer: a port that went away is let go.
+  void CheckLost();
+  void Notice(const QString& text);
 };

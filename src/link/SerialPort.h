@@ -47,6 +47,9 @@ class TSerialPort {
   virtual bool Open(const QByteArray& deviceName) = 0;
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
+  // The device went away under the open port (an adapter pulled out): the
+  // port has closed itself. Cleared by the next Open.
+  virtual bool Lost() const { return false; }
 
   virtual bool GetLineState(TLineState& state) = 0;
   virtual bool SetLineState(const TLineState& state) = 0;
@@ -61,13 +64,18 @@ class TSerialPort {
   // many did. False when the port is closed, fails, or the write time-out
   // passes first.
   virtual bool Write(const uint8_t* buffer, uint32_t count, uint32_t& written) = 0;
-  // Blocks as TCommChannel::Read describes, with the time-outs set above.
+  // Blocks as TCommChannel::Read describes, with the time-outs set above:
+  // the total time-out bounds the wait for the first byte; once bytes come,
+  // the read goes on while they keep coming within the interval time-out.
   // Never takes more than size bytes; what comes after stays for the next
   // read.
   virtual bool Read(uint8_t* buffer, uint32_t size, uint32_t& count,
                     TCommChannel::TExpectedLength expectedLength = nullptr) = 0;
   // Drops what has been received and not yet read.
   virtual bool DiscardInput() = 0;
+  // Drops what is received until the line has been silent for quietMs (the
+  // rest of a frame cut short), for a frame's line time at most.
+  virtual bool DrainInput(uint32_t /*quietMs*/) { return DiscardInput(); }
 
   // Hands the port to the thread that uses it from now on: a Qt port
   // answers only on its own thread. Called before the port is opened.

@@ -19,11 +19,15 @@ class TCommChannel {
 
   // Reads up to size bytes in one blocking call. Returns when size bytes have
   // arrived, when the line stays silent longer than the interval time-out
-  // after a byte, or when the total time-out has passed; with expectedLength
-  // also as soon as the bytes received make up the length it announces. A
-  // silent line is a success with count 0.
+  // after a byte, or when the total time-out has passed before the first
+  // byte; with expectedLength also as soon as the bytes received make up the
+  // length it announces. A silent line is a success with count 0.
   virtual bool Read(uint8_t* buffer, uint32_t size, uint32_t& count, TExpectedLength expectedLength = nullptr) = 0;
 
   // Drops whatever has been received and not yet read.
   virtual void DiscardInput() = 0;
+  // Drops what is still coming of a frame cut short, until the line falls
+  // silent, so that it cannot spoil the next answer. Lines without time-outs
+  // only drop what has arrived.
+  virtual void DrainInput() { DiscardInput(); }
 };

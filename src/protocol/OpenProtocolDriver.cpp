@@ -294,6 +294,8 @@ TOpenProtocolDriver::TAttempt TOpenProtocolDriver::Exchange(const TPacket& reque
     return attempt;
   }
   attempt.Failure = ReceiveFrame(attempt.Answer);
+  // The rest of a frame that silence cut short may still be on its way.
+  if (attempt.Failure == TFailure::BadFrame) FChannel->DrainInput();
   if (attempt.Failure != TFailure::None) return attempt;
   attempt.Received = attempt.Answer.Destination == request.Source && attempt.Answer.Source == request.Destination;
   attempt.Ok = attempt.Received;
@@ -385,11 +387,7 @@ QByteArrayList TOpenProtocolDriver::CharDump(const QByteArray& bytes) {
   return lines;
 }
 
-void TOpenProtocolDriver::Log(TLogSink* log, const QByteArray& line) {
-  if (!log) return;
-  if (log->LineCount() > kMaxLogLines - 1) log->DeleteFirstLine();
-  log->AppendLine(line);
-}
+void TOpenProtocolDriver::Log(TLogSink* log, const QByteArray& line) { AppendLogLine(log, line); }
 
 void TOpenProtocolDriver::ResetProgress() {
   if (FProgressBar) FProgressBar->SetPosition(FProgressBar->Minimum());

@@ -31,7 +31,7 @@ class TOpenProtocolDriver {
 
   static constexpr int kAttempts = 3;
   static constexpr int kPauseBeforeAttemptMs = 10;
-  static constexpr int kMaxLogLines = 8097;
+  static constexpr int kMaxLogLines = TLogSink::kMaxLines;
   static constexpr int kBlockBufferSize = 32768;
 
   explicit TOpenProtocolDriver(TCommChannel* channel);

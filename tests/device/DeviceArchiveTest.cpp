@@ -271,11 +271,6 @@ TEST(DeviceArchiveFile, LoadsFilesInTheEarlierLayout) {
        {"DATETIME", "SUMALPHA"},
        {"cap1", "cap2"},
        {{"07/03/2005 14.05.09", "12.5"}}},
-      {"caption section and its two empty lines only",
-       "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n\r\n",
-       {},
-       {"cap1", "cap2"},
-       {}},
       {"no captions, two empty lines at the end",
        "A  B  \r\n1  2  \r\n\r\n\r\n",
        {"A", "B"},
@@ -321,9 +316,7 @@ TEST(DeviceArchiveFile, WithoutColumnsTheRecordsNameTheHeader) {
   TDeviceArchive archive;
   EXPECT_EQ(archive.SaveToBytes(), "\r\n");
   TDeviceArchive empty;
-  ASSERT_TRUE(empty.LoadFromBytes(archive.SaveToBytes()));
-  EXPECT_EQ(empty.Columns()->Count(), 0);
-  EXPECT_EQ(empty.RecordCount(), 0);
+  EXPECT_FALSE(empty.LoadFromBytes(archive.SaveToBytes())) << "a header of no column is no archive";
 
   TOPVarList record;
   archive.AppendRecord(Fill(record, {"RADON", "FLOW"}, {"5", "2.5"}));
@@ -334,7 +327,7 @@ TEST(DeviceArchiveFile, WithoutColumnsTheRecordsNameTheHeader) {
   EXPECT_EQ(Values(loaded, 0), QByteArrayList({"5", "2.5"}));
 }
 
-TEST(DeviceArchiveFile, DamagedBytesGiveSomeArchiveWithoutCrashing) {
+TEST(DeviceArchiveFile, DamagedBytesAreRefusedOrGiveAConsistentArchive) {
   const QByteArray inputs[] = {
       QByteArray(),
       QByteArray("\0\0\0\r\n\0", 6),
@@ -348,13 +341,42 @@ TEST(DeviceArchiveFile, DamagedBytesGiveSomeArchiveWithoutCrashing) {
   };
   for (const QByteArray& input : inputs) {
     TDeviceArchive archive;
-    ASSERT_TRUE(archive.LoadFromBytes(input));
+    if (!archive.LoadFromBytes(input)) continue;
     ASSERT_NE(archive.Columns(), nullptr);
     for (int i = 0; i < archive.RecordCount(); ++i) EXPECT_EQ(archive.Record(i)->Count(), archive.Columns()->Count());
     TDeviceArchive again;
     ASSERT_TRUE(again.LoadFromBytes(archive.SaveToBytes()));
     EXPECT_EQ(again.SaveToBytes(), archive.SaveToBytes());
   }
+}
+
+TEST(DeviceArchiveFile, BytesThatAreNoArchiveAreRefusedAndChangeNothing) {
+  QByteArray noise(8192, '\0');
+  for (int i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 7919 + 13) % 256);
+  const struct {
+    const char* what;
+    QByteArray file;
+  } rows[] = {
+      {"empty file", ""},
+      {"only line ends", "\r\n\r\n\r\n"},
+      {"caption section and its two empty lines only", "DATETIME  cap1\r\nSUMALPHA  cap2\r\n\r\n\r\n"},
+      {"a NUL in a value", QByteArray("A  B  \r\n1  2\0  \r\n", 17)},
+      {"an escape in the header", "A  \x1b[1mB  \r\n1  2  \r\n"},
+      {"a DEL", "A  B  \r\n1  2\x7f  \r\n"},
+      {"binary noise", noise},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    TDeviceArchive archive;
+    Build(archive, {"RADON"}, {{"1"}, {"2"}});
+    EXPECT_FALSE(archive.LoadFromBytes(row.file));
+    EXPECT_EQ(Names(archive.Columns()), QByteArrayList{"RADON"});
+    EXPECT_EQ(archive.RecordCount(), 2);
+  }
+  // Tabs and Windows-1251 letters are text.
+  TDeviceArchive archive;
+  EXPECT_TRUE(archive.LoadFromBytes("A  \xD0\xE0\xE4\xEE\xED  \r\n1\t2  3  \r\n"));
+  EXPECT_EQ(archive.RecordCount(), 1);
 }
 
 TEST(DeviceArchiveFile, FilesLoadAndSaveAndFailuresChangeNothing) {

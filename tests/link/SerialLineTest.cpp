@@ -1,13 +1,20 @@
+#include "LogLines.h"
 #include "PseudoTerminal.h"
 #include "QtSerialPort.h"
 #include "RS232Channel.h"
 #include "Win1251.h"
 
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <memory>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -220,6 +227,133 @@ TEST_F(SerialLineTest, RefusedLineControlIsAnOpenFailure) {
     EXPECT_FALSE(FChannel.Open()) << dtr << " " << rts;
     EXPECT_EQ(FChannel.State(), TRS232Channel::kStateNotOpen);
   }
+}
+
+// A long answer on a slow line outlasts the total time-out (which bounds
+// only the wait for its first byte) and still arrives whole, at every speed
+// the installation runs at with the default latency; one cut by silence in
+// the middle ends at the interval time-out.
+TEST_F(SerialLineTest, AnAnswerThatHasBegunIsReadWholePastTheTotalTimeout) {
+  for (const int baud : {9600, 19200, 57600, 115200}) {
+    SCOPED_TRACE(baud);
+    const QByteArray speed = QByteArray::number(baud) + " baud";
+    ASSERT_TRUE(OpenAt(speed.constData(), "Approximately 0.25 second"));
+    FChannel.DiscardInput();
+    const TSerialPort::TTimeouts timeouts = FChannel.Properties().Timeouts();
+    const int total = static_cast<int>(timeouts.ReadTotalMultiplier * 266 + timeouts.ReadTotalConstant);
+    // A frame byte by byte, spread over one and a half times the total
+    // time-out; the short gaps leave room for a busy machine's scheduling
+    // within the interval time-out.
+    constexpr int kGapMs = 2;
+    const int bytes = std::clamp(3 * total / (2 * kGapMs), 8, 250);
+    QByteArray frame(bytes, 'x');
+    frame[0] = static_cast<char>(frame.size());
+    TPieces paced;
+    for (int i = 0; i < bytes; ++i) paced.push_back({i == 0 ? 20 : kGapMs, frame.mid(i, 1)});
+    QByteArray got;
+    {
+      TDelayedWriter installation(FPty, paced);
+      got = ReadOnce(266, LengthInFirstByte);
+    }
+    EXPECT_EQ(got.size(), frame.size());
+
+    // Cut by silence: what came is returned, the rest is drained and the
+    // next read sees only the next answer.
+    TDelayedWriter cut(FPty, {{0,
+                               "\x10"
+                               "abc"},
+                              {Interval() * 3 / 2, "REST"}});
+    EXPECT_EQ(ReadOnce(266, LengthInFirstByte),
+              "\x10"
+              "abc");
+    FChannel.DrainInput();
+    ASSERT_TRUE(
+        FPty.Write("\x03"
+                   "ok"));
+    EXPECT_EQ(ReadOnce(266, LengthInFirstByte),
+              "\x03"
+              "ok");
+    FChannel.Close();
+  }
+}
+
+// An adapter pulled out and put back at the same path (a link to a
+// pseudo-terminal, closed and made again; the path relative to the working
+// folder): the transfer that meets the vanished device fails, the port is
+// let go with one line in the log, and an Open of the same settings finds
+// the device again, no more often than asked.
+TEST(PulledPort, IsLetGoAndOpenedAgainAtTheSamePath) {
+  QTemporaryDir dir;
+  ASSERT_TRUE(dir.isValid());
+  ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("tty")));
+  const QString before = QDir::currentPath();
+  ASSERT_TRUE(QDir::setCurrent(dir.path()));
+  // A name of its own: Qt locks a port by the last part of its name.
+  const QString name = QStringLiteral("tty/") + QFileInfo(dir.path()).fileName();
+  const QString link = dir.filePath(name);
+
+  for (const bool duringWrite : {false, true}) {
+    SCOPED_TRACE(duringWrite ? "pulled before a write" : "pulled during a read");
+    auto pty = std::make_unique<TPseudoTerminal>();
+    ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
+    TRS232Channel channel(std::make_unique<TQtSerialPort>());
+    TLogLines log;
+    channel.SetLog(&log);
+    std::vector<bool> told;
+    channel.SetPortObserver([&told](bool open) { told.push_back(open); });
+    TComSettings& settings = channel.Settings();
+    settings.SetPortNumber(name.toLatin1());
+    settings.SetTransferRate("9600 baud");
+    settings.SetDTRControl("HandShake");
+    settings.SetRTSControl("HandShake");
+    ASSERT_TRUE(channel.Open()) << "a relative path is taken in the working folder";
+
+    uint8_t buffer[266];
+    uint32_t count = 0;
+    // The device node goes with the device.
+    const auto pull = [&pty, &link] {
+      pty.reset();
+      QFile::remove(link);
+    };
+    if (duringWrite) {
+      pull();
+      uint32_t written = 4;
+      EXPECT_FALSE(channel.Write(reinterpret_cast<const uint8_t*>("ping"), written));
+      EXPECT_EQ(written, 0u);
+    } else {
+      std::thread puller([&pull] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        pull();
+      });
+      EXPECT_FALSE(channel.Read(buffer, sizeof buffer, count));
+      puller.join();
+    }
+    EXPECT_EQ(channel.State(), TRS232Channel::kStateNotOpen);
+    EXPECT_FALSE(channel.Read(buffer, sizeof buffer, count));
+    ASSERT_EQ(log.LineCount(), 1);
+    EXPECT_EQ(Win1251::ToUnicode(log.Lines()[0]),
+              QStringLiteral("-- порт %1 недоступен и закрыт, связи нет до его возвращения").arg(name));
+    EXPECT_FALSE(channel.Reopen()) << "nothing at the path yet";
+
+    pty = std::make_unique<TPseudoTerminal>();
+    ASSERT_TRUE(QFile::link(pty->SlavePath(), link));
+    EXPECT_FALSE(channel.Reopen(60000)) << "tried a moment ago";
+    EXPECT_TRUE(channel.Reopen());
+    EXPECT_TRUE(channel.Reopen()) << "an open port stays as it is";
+    ASSERT_EQ(log.LineCount(), 2);
+    EXPECT_EQ(Win1251::ToUnicode(log.Lines()[1]), QStringLiteral("-- порт %1 снова открыт").arg(name));
+    EXPECT_EQ(told, (std::vector<bool>{false, true}));
+
+    uint32_t written = 4;
+    EXPECT_TRUE(channel.Write(reinterpret_cast<const uint8_t*>("ping"), written));
+    EXPECT_EQ(pty->Read(4, 2000), "ping");
+    ASSERT_TRUE(pty->Write("pong"));
+    EXPECT_TRUE(channel.Read(buffer, sizeof buffer, count));
+    EXPECT_EQ(QByteArray(reinterpret_cast<const char*>(buffer), count), "pong");
+    channel.Close();
+    ASSERT_TRUE(QFile::remove(link));
+  }
+  QDir::setCurrent(before);
 }
 
 }  // namespace

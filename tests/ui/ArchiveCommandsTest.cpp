@@ -12,7 +12,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
-#include <QListWidget>
+#include <QFile>
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
@@ -240,7 +240,6 @@ TEST_F(ArchiveCommandsTest, PackRequestsItemIsRememberedAndPacksTheArchiveRead) 
   // The six default variables of a record fit in one request; an
   // installation answering the first item only gets one item a request
   // after the first packed request, and says so in the terminal.
-  const auto* terminal = Child<QListWidget>("CommTerminalLB");
   const QString refusal =
       QStringLiteral("-- установка не отвечает на упакованные запросы, дальше запросы по одной переменной");
   for (const bool packs : {true, false}) {
@@ -254,7 +253,7 @@ TEST_F(ArchiveCommandsTest, PackRequestsItemIsRememberedAndPacksTheArchiveRead) 
     ASSERT_EQ(ShownRows(), 4);
     for (int row = 0; row < 4; ++row)
       EXPECT_EQ(Cell(row, 0), QString::fromLatin1(FEmulator.Archive().Value("DATETIME", row + 1).value_or("?")));
-    EXPECT_EQ(terminal->findItems(refusal, Qt::MatchExactly).size(), packs ? 0 : 1);
+    EXPECT_EQ(LogLines("CommTerminalLB").count(refusal), packs ? 0 : 1);
   }
 
   // Kept for the next start.
@@ -314,4 +313,42 @@ TEST_F(ArchiveCommandsTest, GraphOpensTheChartOfTheTableWhichFollowsItAndIsDeafD
   Settle();
   EXPECT_TRUE(chartButton->isEnabled());
   EXPECT_EQ(chart->Data().RecordCount(), 2);
+}
+
+TEST_F(ArchiveCommandsTest, ADamagedArchiveFileIsAFailedLoadThatKeepsTheTableShown) {
+  TMainForm& form = StartConnected();
+  const QString good = FDir.filePath(QStringLiteral("good.daf"));
+  TDeviceArchive archive;
+  TOPVarList columns;
+  columns.Add("RADON");
+  archive.SetColumns(columns);
+  for (const char* value : {"1.5", "2.5"}) {
+    TOPVarList record;
+    record.Add("RADON", {}, value);
+    archive.AppendRecord(record);
+  }
+  ASSERT_TRUE(archive.SaveFile(good));
+  FDialogs.FileNames = {good};
+  form.ExecuteCommand(TMainForm::TCommand::ReadArchiveFile);
+  Settle();
+  ASSERT_EQ(ShownRows(), 2);
+
+  const QByteArray damaged[] = {"", QByteArray("RADON  \r\n1\0\r\n", 12), "RADON  \r\n\x01\x02\x03\r\n",
+                                "cap  one\r\n\r\n\r\n"};
+  for (const QByteArray& bytes : damaged) {
+    SCOPED_TRACE(bytes.toHex().constData());
+    const QString bad = FDir.filePath(QStringLiteral("bad.daf"));
+    QFile file(bad);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ASSERT_EQ(file.write(bytes), bytes.size());
+    file.close();
+    FDialogs.FileNames = {bad};
+    FDialogs.Asked.clear();
+    form.ExecuteCommand(TMainForm::TCommand::ReadArchiveFile);
+    Settle();
+    EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Чтение архива из файла не удалось!")});
+    EXPECT_EQ(ShownRows(), 2);
+    EXPECT_EQ(Cell(1, 0), QStringLiteral("2.5"));
+    EXPECT_EQ(form.NGAS()->Archive().RecordCount(), 2);
+  }
 }

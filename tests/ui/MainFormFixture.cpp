@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QListView>
 #include <QTabWidget>
 #include <QTest>
 
@@ -119,3 +120,10 @@ QStringList MainFormFixture::Names(const QByteArrayList& requests) {
 }
 
 QByteArray MainFormFixture::Variable(const QByteArray& name) { return FEmulator.Variable(name).value_or("?"); }
+
+QStringList MainFormFixture::LogLines(const char* page) const {
+  QStringList lines;
+  const QAbstractItemModel* model = Child<QListView>(page)->model();
+  for (int row = 0; row < model->rowCount(); ++row) lines << model->index(row, 0).data().toString();
+  return lines;
+}

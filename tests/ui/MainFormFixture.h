@@ -55,6 +55,8 @@ class MainFormFixture : public testing::Test {
     EXPECT_NE(child, nullptr) << name;
     return child;
   }
+  // The lines of a log page (by its name) as it shows them.
+  QStringList LogLines(const char* page) const;
   // The texts of the requests the emulator got since the last call.
   QByteArrayList TakeRequests();
   // The variable names of requests.

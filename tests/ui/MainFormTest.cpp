@@ -1,4 +1,5 @@
 #include "EnterDevNumber.h"
+#include "LogLinesModel.h"
 #include "MainFormFixture.h"
 #include "NGAS.h"
 #include "NGASDelayTime.h"
@@ -10,16 +11,18 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QTabWidget>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace {
@@ -97,7 +100,7 @@ TEST_F(MainFormTest, StartingSendsNothingToTheInstallation) {
   EXPECT_TRUE(FDialogs.Asked.empty());
   EXPECT_EQ(form.Channel()->State(), 0);
   EXPECT_EQ(FEmulator.RequestCount(), 0);
-  EXPECT_TRUE(Child<QListWidget>("CommTerminalLB")->count() == 0);
+  EXPECT_TRUE(LogLines("CommTerminalLB").isEmpty());
 }
 
 TEST_F(MainFormTest, APortThatDoesNotOpenIsReportedAndTheProgramRunsOn) {
@@ -166,8 +169,8 @@ TEST_F(MainFormTest, ReadingTheMeasurementPageAsksForItsTwelveVariablesAndOffers
   EXPECT_EQ(form.WaitWindow()->MessageText(), QStringLiteral("загрузка измеренных значений"));
   EXPECT_EQ(form.BusyState(), TBusyState::Idle);
   EXPECT_TRUE(FDialogs.Asked.empty());
-  EXPECT_GT(Child<QListWidget>("CommTerminalLB")->count(), 0);
-  EXPECT_GT(Child<QListWidget>("DebugLineTerminalLB")->count(), 0);
+  EXPECT_FALSE(LogLines("CommTerminalLB").isEmpty());
+  EXPECT_FALSE(LogLines("DebugLineTerminalLB").isEmpty());
 
   FailEveryRequest();
   Action("RequestButton")->trigger();
@@ -547,19 +550,19 @@ TEST_F(MainFormTest, TheLogContextMenusSaveTheWholePageAndClearIt) {
   form.SelectSettingsPage(TMainForm::kNetPage);
   form.RequestButtonClick();
   Settle();
-  auto* terminal = Child<QListWidget>("CommTerminalLB");
-  auto* dump = Child<QListWidget>("DebugLineTerminalLB");
-  EXPECT_EQ(terminal->item(0)->text(), QStringLiteral("-> NETADDRESS=??;"));
-  for (QListWidget* list : {terminal, dump}) {
+  auto* terminal = Child<QListView>("CommTerminalLB");
+  auto* dump = Child<QListView>("DebugLineTerminalLB");
+  EXPECT_EQ(LogLines("CommTerminalLB").value(0), QStringLiteral("-> NETADDRESS=??;"));
+  for (QListView* list : {terminal, dump}) {
     QStringList items;
     for (const QAction* action : list->actions()) items << (action->isSeparator() ? "-" : action->text());
-    EXPECT_EQ(items, (QStringList{"Очистить окно терминала", "-", "Сохранить в файле...", "Очистить"}));
+    EXPECT_EQ(items, (QStringList{"Очистить окно терминала", "-", "Сохранить в файле..."}));
   }
-  terminal->addItem(QStringLiteral("<- Ответ: норма"));
+  static_cast<TLogLinesModel*>(terminal->model())->Append({QStringLiteral("<- Ответ: норма")});
 
   // Every line of the page, scrolled out of sight or not, in the code page
   // of the program's files; a folder that is not there is reported.
-  const int lines = terminal->count();
+  const qsizetype lines = LogLines("CommTerminalLB").size();
   FDialogs.FileNames = {FDir.filePath(QStringLiteral("terminal.txt")), FDir.filePath(QStringLiteral("no/dump.txt"))};
   terminal->actions()[2]->trigger();
   dump->actions()[2]->trigger();
@@ -572,8 +575,53 @@ TEST_F(MainFormTest, TheLogContextMenusSaveTheWholePageAndClearIt) {
   EXPECT_EQ(FDialogs.Texts(), QStringList{QStringLiteral("Записать журнал в файл не удалось!")});
 
   terminal->actions()[0]->trigger();
-  EXPECT_EQ(terminal->count(), 0);
-  EXPECT_GT(dump->count(), 0);
-  dump->actions()[3]->trigger();
-  EXPECT_EQ(dump->count(), 0);
+  EXPECT_TRUE(LogLines("CommTerminalLB").isEmpty());
+  EXPECT_FALSE(LogLines("DebugLineTerminalLB").isEmpty());
+  dump->actions()[0]->trigger();
+  EXPECT_TRUE(LogLines("DebugLineTerminalLB").isEmpty());
+}
+
+// An adapter pulled out and put back under the same name: the dead handle
+// is let go at once, the status bar says the port is missing, and the next
+// command opens it again by itself.
+TEST_F(MainFormTest, APortPulledOutAndPutBackIsOpenedAgainByTheNextCommand) {
+  const QString port = FDir.filePath(QStringLiteral("ttyQEV"));
+  ASSERT_TRUE(QFile::link(FServer->SlavePath(), port));
+  WriteComPort(port);
+  TMainForm& form = Start();
+  auto* link = Child<QLabel>("LinkPanel");
+  const auto count = [this](const QString& part) {
+    const QStringList lines = LogLines("CommTerminalLB");
+    return std::count_if(lines.begin(), lines.end(), [&part](const QString& line) { return line.contains(part); });
+  };
+  form.ApplyAccessRights("1-1;1-2;1-3;1-4;1-5;1-6;1-7;2-1;2-2;3;4;5;");
+  form.SelectSettingsPage(TMainForm::kNetPage);
+  Settle();
+  TakeRequests();
+  form.RequestButtonClick();
+  Settle();
+  ASSERT_EQ(TakeRequests().size(), 3);
+
+  // The device node goes with the device.
+  FServer.reset();
+  ASSERT_TRUE(QFile::remove(port));
+  for (int command = 0; command < 2; ++command) {
+    form.RequestButtonClick();
+    Settle();
+    EXPECT_EQ(link->text(), QStringLiteral("нет связи: порт недоступен"));
+    EXPECT_EQ(form.Channel()->State(), TRS232Channel::kStateNotOpen);
+  }
+  EXPECT_EQ(count(QStringLiteral("недоступен")), 1) << "one line when the port goes";
+  EXPECT_LE(link->sizeHint().width(), link->width()) << "the text fits its panel";
+
+  FServer = std::make_unique<TPtyEmulatorServer>(FEmulator);
+  ASSERT_TRUE(FServer->Start());
+  ASSERT_TRUE(QFile::link(FServer->SlavePath(), port));
+  FDialogs.Asked.clear();
+  form.RequestButtonClick();
+  Settle();
+  EXPECT_EQ(TakeRequests().size(), 3) << "the port opened again reaches the installation";
+  EXPECT_TRUE(FDialogs.Asked.empty());
+  EXPECT_EQ(count(QStringLiteral("снова открыт")), 1);
+  EXPECT_TRUE(link->text().startsWith(QStringLiteral("связь "))) << link->text().toStdString();
 }

@@ -1,6 +1,7 @@
 #include "CrossThreadLog.h"
 #include "LinkThread.h"
 #include "ListBoxLog.h"
+#include "LogLinesModel.h"
 #include "MainController.h"
 #include "PackingFile.h"
 #include "QtSerialPort.h"
@@ -8,7 +9,7 @@
 #include "Win1251.h"
 
 #include <QFile>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -16,6 +17,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 TEST(PackingFile, OnlyAFirstLineOfOneTurnsPackingOn) {
@@ -45,53 +47,128 @@ TEST(PackingFile, OnlyAFirstLineOfOneTurnsPackingOn) {
   }
 }
 
-TEST(ListBoxLog, ShowsWin1251LinesAndDropsTheOldest) {
-  QListWidget list;
-  TListBoxLog log(&list);
-  log.AppendLine("-> MODE=??;");
-  log.AppendLine(Win1251::FromUnicode(QStringLiteral("<- ТЕСТ")));
-  EXPECT_EQ(log.LineCount(), 2);
-  EXPECT_EQ(list.item(1)->text(), QStringLiteral("<- ТЕСТ"));
-  log.DeleteFirstLine();
-  EXPECT_EQ(log.LineCount(), 1);
-  EXPECT_EQ(list.item(0)->text(), QStringLiteral("<- ТЕСТ"));
-  log.DeleteFirstLine();
-  log.DeleteFirstLine();
-  EXPECT_EQ(log.LineCount(), 0);
+QStringList Shown(const TListBoxLog& page) {
+  QStringList lines;
+  for (int row = 0; row < page.Model().rowCount(); ++row) lines << page.Model().index(row, 0).data().toString();
+  return lines;
+}
+
+QStringList Numbered(int from, int to) {
+  QStringList lines;
+  for (int i = from; i < to; ++i) lines << QString::number(i);
+  return lines;
+}
+
+// The page is a ring: whatever way the lines come (one at a time, in
+// batches, larger than the page, with drops in between) it holds the
+// newest ones in order and never more than its capacity.
+TEST(ListBoxLog, TheRingKeepsTheNewestLinesInOrder) {
+  const struct {
+    const char* what;
+    std::function<void(TListBoxLog&)> fill;
+    QStringList shown;
+  } rows[] = {
+      {"Windows-1251 lines, the oldest deleted",
+       [](TListBoxLog& log) {
+         log.AppendLine("-> MODE=??;");
+         log.AppendLine(Win1251::FromUnicode(QStringLiteral("<- ТЕСТ")));
+         log.DeleteFirstLine();
+       },
+       {QStringLiteral("<- ТЕСТ")}},
+      {"more deletes than lines",
+       [](TListBoxLog& log) {
+         log.AppendLine("a");
+         log.RemoveFirstLines(3);
+         log.DeleteFirstLine();
+       },
+       {}},
+      {"one at a time past the limit",
+       [](TListBoxLog& log) {
+         for (const QString& line : Numbered(0, 7)) log.AppendLine(line.toLatin1());
+       },
+       Numbered(2, 7)},
+      {"a batch past the limit",
+       [](TListBoxLog& log) {
+         log.AppendLines(Numbered(0, 3));
+         log.AppendLines(Numbered(3, 6));
+       },
+       Numbered(1, 6)},
+      {"a batch larger than the page", [](TListBoxLog& log) { log.AppendLines(Numbered(0, 12)); }, Numbered(7, 12)},
+      {"the ring wraps and is cleared",
+       [](TListBoxLog& log) {
+         log.AppendLines(Numbered(0, 9));
+         log.Clear();
+         log.AppendLines(Numbered(20, 22));
+       },
+       Numbered(20, 22)},
+      {"drops, then the ring wraps",
+       [](TListBoxLog& log) {
+         log.AppendLines(Numbered(0, 4));
+         log.RemoveFirstLines(2);
+         log.AppendLines(Numbered(4, 10));
+       },
+       Numbered(5, 10)},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.what);
+    QListView view;
+    TListBoxLog log(&view, 5);
+    row.fill(log);
+    EXPECT_EQ(Shown(log), row.shown);
+    EXPECT_EQ(log.LineCount(), row.shown.size());
+  }
+  // The program's pages hold 8097 lines.
+  QListView view;
+  TListBoxLog page(&view);
+  page.AppendLines(Numbered(0, 8100));
+  EXPECT_EQ(page.LineCount(), 8097);
+  EXPECT_EQ(Shown(page).first(), QStringLiteral("3"));
 }
 
 // The driver writes the log pages from the link thread: the lines arrive in
-// order, and the count it trims by stays the page's own, also when the
+// order, in one hand-over however many came since the page's event loop last
+// ran, and the count it trims by stays the page's own, also when the
 // operator clears a page while lines are still on their way.
-TEST(CrossThreadLog, LinesArriveInOrderAndTheCountFollowsThePage) {
-  QListWidget list;
-  TListBoxLog page(&list);
+TEST(CrossThreadLog, LinesArriveInOneBatchAndTheCountFollowsThePage) {
+  QListView view;
+  TListBoxLog page(&view);
   page.AppendLine("old");
   QObject context;
   TCrossThreadLog log(page, &context, page.LineCount());
+  QSignalSpy inserted(&page.Model(), &QAbstractItemModel::rowsInserted);
+  QSignalSpy removed(&page.Model(), &QAbstractItemModel::rowsRemoved);
   TLinkThread link;
   link.Run([&] {
-    for (const char* line : {"-> A=??;", "<- A=1;", "-> B=??;"}) log.AppendLine(line);
-    log.DeleteFirstLine();
+    for (int i = 0; i < 3000; ++i) AppendLogLine(&log, "-> A=??; " + QByteArray::number(i));
+    for (int i = 0; i < 9000; ++i) AppendLogLine(&log, "<- A=1; " + QByteArray::number(i));
   });
-  EXPECT_EQ(log.LineCount(), 3);
-  EXPECT_EQ(list.count(), 1) << "nothing arrives before the page's event loop runs";
+  EXPECT_EQ(log.LineCount(), TLogSink::kMaxLines);
+  EXPECT_EQ(page.LineCount(), 1) << "nothing arrives before the page's event loop runs";
   QCoreApplication::processEvents();
-  ASSERT_EQ(list.count(), 3);
-  EXPECT_EQ(list.item(0)->text(), QStringLiteral("-> A=??;"));
+  EXPECT_EQ(inserted.size(), 1);
+  EXPECT_LE(removed.size(), 1);
+  ASSERT_EQ(page.LineCount(), TLogSink::kMaxLines);
+  EXPECT_EQ(Shown(page).first(), QStringLiteral("<- A=1; 903"));
+  EXPECT_EQ(Shown(page).last(), QStringLiteral("<- A=1; 8999"));
+
+  // A page at its limit: each line still drops the oldest one.
+  link.Run([&] { AppendLogLine(&log, "-> B=??;"); });
+  QCoreApplication::processEvents();
+  EXPECT_EQ(page.LineCount(), TLogSink::kMaxLines);
+  EXPECT_EQ(Shown(page).first(), QStringLiteral("<- A=1; 904"));
 
   link.Run([&] { log.AppendLine("<- B=2;"); });
   log.Clear();
   EXPECT_EQ(log.LineCount(), 1) << "the line on its way still counts";
   QCoreApplication::processEvents();
-  EXPECT_EQ(list.count(), 1);
+  EXPECT_EQ(Shown(page), QStringList{"<- B=2;"});
   link.Run([&] {
     log.DeleteFirstLine();
     log.DeleteFirstLine();
   });
   QCoreApplication::processEvents();
   EXPECT_EQ(log.LineCount(), 0);
-  EXPECT_EQ(list.count(), 0);
+  EXPECT_EQ(page.LineCount(), 0);
 }
 
 // One command at a time: what is asked for while one runs waits for its end,
@@ -100,8 +177,8 @@ TEST(CrossThreadLog, LinesArriveInOrderAndTheCountFollowsThePage) {
 // returns to idle.
 TEST(MainController, ActionsWaitForTheRunningCommandInOrderOneCommandAtATime) {
   QWidget window;
-  QListWidget commList;
-  QListWidget debugList;
+  QListView commList;
+  QListView debugList;
   TListBoxLog commLog(&commList);
   TListBoxLog debugLog(&debugList);
   TScriptedDialogs dialogs;

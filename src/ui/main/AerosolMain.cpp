@@ -26,7 +26,7 @@
 #include <QCloseEvent>
 #include <QFontDatabase>
 #include <QFontInfo>
-#include <QListWidget>
+#include <QListView>
 #include <QLocale>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -48,7 +48,7 @@ constexpr int kToolBarHeight = 26;
 constexpr int kToolButtonWidth = 30;
 constexpr int kClockPanelWidth = 75;
 // Wide enough for "связь" and the time of the last answer.
-constexpr int kLinkPanelWidth = 110;
+constexpr int kLinkPanelWidth = 190;
 constexpr QSize kClientSize(639, 469);
 constexpr int kClockInterval = 1000;
 
@@ -155,7 +155,7 @@ void TMainForm::ArrangeControls() {
   const QFont logFont = LogFont();
   // One line a row: a new line at the end is laid out without measuring the
   // thousands before it, which an archive read adds to by the second.
-  for (QListWidget* log : {FUi->CommTerminalLB, FUi->DebugLineTerminalLB}) {
+  for (QListView* log : {FUi->CommTerminalLB, FUi->DebugLineTerminalLB}) {
     log->setFont(logFont);
     log->setUniformItemSizes(true);
   }
@@ -197,6 +197,7 @@ void TMainForm::CreateController() {
   FDebugLog = std::make_unique<TListBoxLog>(FUi->DebugLineTerminalLB);
   FController = std::make_unique<TMainController>(*this, FDialogs, std::move(FPort), *FCommLog, *FDebugLog);
   connect(FController.get(), &TMainController::RequestFinished, this, &TMainForm::RequestFinished);
+  connect(FController.get(), &TMainController::PortStateChanged, this, &TMainForm::PortStateChanged);
   FComPropertiesDialog = std::make_unique<TComPropertiesDialog>(this);
   FComSettingsEditor = std::make_unique<TComSettingsDialogEditor>(*FComPropertiesDialog, FDialogs);
   Channel()->SetEditor(FComSettingsEditor.get());

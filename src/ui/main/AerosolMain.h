@@ -145,6 +145,7 @@ class TMainForm : public QMainWindow {
   void TestModeRequestTimerTimer();
   // Status panel 2: when the installation last answered, or that it did not.
   void RequestFinished(bool answered);
+  void PortStateChanged(bool open);
 
   // An actuator button of the test page: its bit of TEST toggled and
   // written, the poll paused meanwhile.
@@ -205,6 +206,7 @@ class TMainForm : public QMainWindow {
 
   QLabel* FClockPanel = nullptr;
   QLabel* FLinkPanel = nullptr;
+  bool FPortOpen = true;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 

@@ -23,16 +23,13 @@ QAction* Separator(QObject* parent) {
 }  // namespace
 
 void TMainForm::ConnectLogMenus() {
-  // The first item stays where it always was; the others follow it.
-  FUi->CommTerminalLB->addActions(
-      {FUi->ClearCommTerminalItem, Separator(FUi->CommTerminalLB), FUi->SaveCommLogItem, FUi->ClearCommLogItem});
-  FUi->DebugLineTerminalLB->addActions({FUi->ClearDebugTerminalItem, Separator(FUi->DebugLineTerminalLB),
-                                        FUi->SaveDebugLogItem, FUi->ClearDebugLogItem});
+  // One clearing item a page, where it always was; the save follows it.
+  FUi->CommTerminalLB->addActions({FUi->ClearCommTerminalItem, Separator(FUi->CommTerminalLB), FUi->SaveCommLogItem});
+  FUi->DebugLineTerminalLB->addActions(
+      {FUi->ClearDebugTerminalItem, Separator(FUi->DebugLineTerminalLB), FUi->SaveDebugLogItem});
   // Through the driver's view of the pages, which counts their lines.
-  for (QAction* clear : {FUi->ClearCommTerminalItem, FUi->ClearCommLogItem})
-    connect(clear, &QAction::triggered, this, [this] { FController->CommLog().Clear(); });
-  for (QAction* clear : {FUi->ClearDebugTerminalItem, FUi->ClearDebugLogItem})
-    connect(clear, &QAction::triggered, this, [this] { FController->DebugLog().Clear(); });
+  connect(FUi->ClearCommTerminalItem, &QAction::triggered, this, [this] { FController->CommLog().Clear(); });
+  connect(FUi->ClearDebugTerminalItem, &QAction::triggered, this, [this] { FController->DebugLog().Clear(); });
   // Queued: the menu has closed before the file dialog waits for the
   // operator.
   connect(

@@ -32,6 +32,7 @@ const QString kNormalModeQuestion = QStringLiteral(
     "текущих измерений. Включать нормальный режим?");
 const QString kLinkUp = QStringLiteral("связь ");
 const QString kLinkDown = QStringLiteral("нет связи");
+const QString kPortGone = QStringLiteral("нет связи: порт недоступен");
 
 // The system's long time format. Some locales end it in the time zone,
 // which the narrow status panels have no room for.
@@ -194,5 +195,15 @@ void TMainForm::TestPeriodCommand() {
 void TMainForm::ClockTimerTimer() { FClockPanel->setText(LongTimeText(QTime::currentTime())); }
 
 void TMainForm::RequestFinished(bool answered) {
-  FLinkPanel->setText(answered ? kLinkUp + LongTimeText(QTime::currentTime()) : kLinkDown);
+  if (answered)
+    FLinkPanel->setText(kLinkUp + LongTimeText(QTime::currentTime()));
+  else
+    FLinkPanel->setText(FPortOpen ? kLinkDown : kPortGone);
+}
+
+void TMainForm::PortStateChanged(bool open) {
+  FPortOpen = open;
+  // A port back says nothing yet about the installation: the next request
+  // does.
+  if (!open) FLinkPanel->setText(kPortGone);
 }

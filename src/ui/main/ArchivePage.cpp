@@ -126,9 +126,9 @@ void TArchivePage::ReadArchiveFileCommand(TBusyToken token) {
       TMainController::TWait::Plain, kArchiveFileLoading,
       [fileName](TNGAS& ngas) { return ngas.Archive().LoadFile(fileName); },
       [this, token](bool loaded) {
+        // The archive refused the file and is as it was: so is the table.
         if (!loaded) {
           Warning(kArchiveFileReadFailed);
-          FView->Clear();
           return;
         }
         const TDeviceArchive& archive = FController.NGAS()->Archive();

@@ -1,27 +1,34 @@
 #include "ListBoxLog.h"
 
+#include "LogLinesModel.h"
 #include "Win1251.h"
 
-#include <QListWidget>
+#include <QListView>
 #include <QScrollBar>
 
-int TListBoxLog::LineCount() const { return FList->count(); }
-
-void TListBoxLog::DeleteFirstLine() {
-  if (FList->count() > 0) delete FList->takeItem(0);
+TListBoxLog::TListBoxLog(QListView* view, int capacity) : FView(view), FModel(new TLogLinesModel(capacity, view)) {
+  FView->setModel(FModel);
 }
 
-void TListBoxLog::AppendLine(const QByteArray& line) {
-  const QScrollBar* bar = FList->verticalScrollBar();
+int TListBoxLog::LineCount() const { return FModel->Count(); }
+
+void TListBoxLog::DeleteFirstLine() { RemoveFirstLines(1); }
+
+void TListBoxLog::AppendLine(const QByteArray& line) { AppendLines({Win1251::ToUnicode(line)}); }
+
+void TListBoxLog::AppendLines(const QStringList& lines) {
+  const QScrollBar* bar = FView->verticalScrollBar();
   const bool atEnd = bar->value() == bar->maximum();
-  FList->addItem(Win1251::ToUnicode(line));
-  if (atEnd) FList->scrollToBottom();
+  FModel->Append(lines);
+  if (atEnd) FView->scrollToBottom();
 }
 
-void TListBoxLog::Clear() { FList->clear(); }
+void TListBoxLog::RemoveFirstLines(int count) { FModel->RemoveFirst(count); }
+
+void TListBoxLog::Clear() { FModel->Clear(); }
 
 QByteArray TListBoxLog::Text() const {
   QByteArray text;
-  for (int i = 0; i < FList->count(); ++i) text += Win1251::FromUnicode(FList->item(i)->text()) + "\r\n";
+  for (int row = 0; row < FModel->Count(); ++row) text += Win1251::FromUnicode(FModel->Line(row)) + "\r\n";
   return text;
 }

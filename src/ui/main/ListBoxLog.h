@@ -2,23 +2,32 @@
 
 #include "LogSink.h"
 
-class QListWidget;
+#include <QStringList>
 
-// A log page of the main window (terminal or dump) as the driver writes to
-// it. Lines arrive as Windows-1251 bytes. A list scrolled to its end follows
-// the new lines; one the operator scrolled back stays where it is.
+class QListView;
+class TLogLinesModel;
+
+// A log page of the main window (terminal or dump): a list view over the
+// model of its lines, which it sets up. Lines arrive as Windows-1251 bytes,
+// one at a time or in batches. A list scrolled to its end follows the new
+// lines; one the operator scrolled back stays where it is.
 class TListBoxLog : public TLogSink {
  public:
-  explicit TListBoxLog(QListWidget* list) : FList(list) {}
+  // The view is borrowed; the model is the view's child.
+  explicit TListBoxLog(QListView* view, int capacity = kMaxLines);
 
   int LineCount() const override;
   void DeleteFirstLine() override;
   void AppendLine(const QByteArray& line) override;
+  void AppendLines(const QStringList& lines);
+  void RemoveFirstLines(int count);
   void Clear();
 
+  const TLogLinesModel& Model() const { return *FModel; }
   // The whole page as a text file: Windows-1251, every line ended by CR LF.
   QByteArray Text() const;
 
  private:
-  QListWidget* FList;
+  QListView* FView;
+  TLogLinesModel* FModel;
 };

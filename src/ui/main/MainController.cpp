@@ -19,6 +19,9 @@
 namespace {
 
 const QString kCommandFailed = QStringLiteral("Ошибочное действие : ");
+// The test-mode poll may run every second or faster; a port that is not
+// there is looked for no more often than that.
+constexpr int kPollReopenGapMs = 1000;
 
 }  // namespace
 
@@ -36,6 +39,8 @@ TMainController::TMainController(QWidget& window, TOperatorDialogs& dialogs, std
   // The port is used only on the link thread from now on.
   port->MoveToThread(FLink.Thread());
   FChannel = std::make_unique<TRS232Channel>(std::move(port));
+  FChannel->SetLog(FCommLog.get());
+  FChannel->SetPortObserver([this](bool open) { emit PortStateChanged(open); });
   FDriver = std::make_unique<TOpenProtocolDriver>(FChannel.get());
   FDriver->SetCommLog(FCommLog.get());
   FDriver->SetDebugLog(FDebugLog.get());
@@ -64,6 +69,7 @@ bool TMainController::OpenChannel() {
   // A new line: the driver tries packing afresh on it.
   FDriver->SetChannel(FChannel.get());
   FNGAS->SetDriver(FDriver.get());
+  emit PortStateChanged(open);
   return open;
 }
 
@@ -117,7 +123,8 @@ void TMainController::Exchange(TWait wait, const QString& caption, std::function
   ShowWait(wait, caption);
   FLinkFailure.reset();
   FLink.Post(
-      [this, operation = std::move(operation)] {
+      [this, operation = std::move(operation), reopenGapMs = wait == TWait::None ? kPollReopenGapMs : 0] {
+        FChannel->Reopen(reopenGapMs);
         try {
           return operation(*FNGAS);
         } catch (const std::exception& error) {

@@ -91,7 +91,9 @@ class TMainController : public QObject {
   bool Settled() const { return Idle() && FWhenIdle.empty(); }
 
   // Runs operation on the link thread with the wait window asked for, and
-  // done with its result after the window is hidden. The caller's token
+  // done with its result after the window is hidden. A port that went away
+  // is tried first: before every command, at most once a second for the
+  // exchanges without a wait window (the test-mode poll). The caller's token
   // travels in done. An exception from operation hides the window, shows
   // the error box and drops done.
   void Exchange(TWait wait, const QString& caption, std::function<bool(TNGAS&)> operation,
@@ -104,6 +106,8 @@ class TMainController : public QObject {
   // The installation answered a request, or did not (emitted on the link
   // thread).
   void RequestFinished(bool answered);
+  // The port went away, or opened again.
+  void PortStateChanged(bool open);
 
  private:
   void End();
