@@ -319,8 +319,8 @@ TEST(ArchiveChartWindow, GapsBreakTheLineRecordsGoOutInTimeOrderAndWithoutTimesT
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QList<QByteArray> rows = file.readAll().split('\n');
   ASSERT_EQ(rows.size(), 6);
-  EXPECT_TRUE(rows[1].startsWith("2005-03-07 13:00:00"));
-  EXPECT_TRUE(rows[3].startsWith("2005-03-07 15:00:00"));
+  EXPECT_TRUE(rows[1].startsWith("2005-03-07T13:00:00"));
+  EXPECT_TRUE(rows[3].startsWith("2005-03-07T15:00:00"));
 
   window.SetArchive(*Archive({"RADON"}, {{"1"}, {"2"}, {"4"}}), {});
   EXPECT_EQ(window.NoticeLabel()->text(),
