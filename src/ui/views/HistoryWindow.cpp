@@ -63,6 +63,7 @@ THistoryWindow::THistoryWindow(TOperatorDialogs& dialogs, QHash<QByteArray, QStr
   FInstallationBox = new QComboBox(this);
   FInstallationBox->setObjectName(QStringLiteral("InstallationBox"));
   FInstallationBox->setAccessibleName(QStringLiteral("Установка"));
+  FInstallationBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
   FFromEdit = new QDateTimeEdit(this);
   FToEdit = new QDateTimeEdit(this);
   for (QDateTimeEdit* edit : {FFromEdit, FToEdit}) {
