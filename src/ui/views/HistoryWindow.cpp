@@ -1,5 +1,6 @@
 #include "HistoryWindow.h"
 
+#include "ArchiveChartData.h"
 #include "ArchiveChartPlot.h"
 #include "ArchiveChartWindow.h"
 #include "AtomicFile.h"
@@ -11,6 +12,7 @@
 #include "OperatorDialogs.h"
 #include "Win1251.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QDateTimeEdit>
 #include <QDir>
@@ -41,12 +43,18 @@ const TOperatorDialogs::TFileRequest kDafFiles{QStringLiteral("Файлы арх
 
 const char* const kPeriodNames[] = {"Сутки", "Неделя", "Месяц", "Год", "Всё"};
 
-// The variables whose envelope the chart draws: every archive variable but
-// the time and the serial number, which are no quantities.
+// The variables whose envelope the chart draws: the measured values and the
+// alarm settings drawn as their levels. Every aggregate costs a pass over
+// the period's rows, so the state columns (mode, status, contacts, alarm
+// flags), which start hidden, come only with a period short enough to be
+// read whole.
 QByteArrayList EnvelopeColumns() {
+  static const QByteArrayList kLevels = {"ALPHAALARM1", "ALPHAALARM2", "BETAALARM1", "BETAALARM2"};
   QByteArrayList columns;
   for (const QByteArray& name : THistoryStore::ArchiveColumns())
-    if (name != "DATETIME" && name != "SERIALN") columns << name;
+    if (name != "DATETIME" && !TArchiveChartData::IsTextColumn(name) &&
+        (TArchiveChartData::ShownByDefault(name) || kLevels.contains(name)))
+      columns << name;
   return columns;
 }
 
@@ -240,6 +248,9 @@ void THistoryWindow::Draw() {
     FStatusLabel->setText(kEmptyStore);
     FStatusLabel->show();
   } else {
+    // A year takes the database a moment; the pointer says so.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const std::unique_ptr<void, void (*)(void*)> restore(this, [](void*) { QApplication::restoreOverrideCursor(); });
     const THistoryPeriod period = Period();
     FPeriodRecords = FStore->CountRecords(installation, period);
     FEnvelope = FPeriodRecords > kFullRecords;
