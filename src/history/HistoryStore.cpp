@@ -283,6 +283,31 @@ THistoryStoreResult THistoryStore::StoreRecord(uint8_t address, const TOPVarList
   return result;
 }
 
+THistoryStoreResult THistoryStore::ReplaceRecord(uint8_t address, const TOPVarList& record) {
+  if (!IsOpen()) return THistoryStoreResult::Failed;
+  const QByteArrayList values = ValuesOf(record, ArchiveColumns());
+  const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+  if (!row.Moment) return StoreRecord(address, record);
+  const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
+  if (!installation || !FImpl->Begin()) return THistoryStoreResult::Failed;
+  QSqlQuery remove(FImpl->Db());
+  QSqlQuery timed(FImpl->Db());
+  QSqlQuery untimed(FImpl->Db());
+  remove.prepare("DELETE FROM archive_records WHERE installation_id = ? AND recorded_at = ? AND digest <> ?");
+  remove.addBindValue(installation);
+  remove.addBindValue(*row.Moment);
+  remove.addBindValue(row.Digest);
+  THistoryStoreResult result = THistoryStoreResult::Failed;
+  if (remove.exec() && timed.prepare(InsertRecordSql(true))) result = InsertRow(timed, untimed, installation, row);
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = remove.lastError().isValid() ? remove.lastError().text() : timed.lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
+  if (result == THistoryStoreResult::Added && remove.numRowsAffected() > 0) return THistoryStoreResult::Present;
+  return result;
+}
+
 std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArchive& archive) {
   if (!IsOpen()) return std::nullopt;
   const QByteArrayList& names = ArchiveColumns();
