@@ -203,7 +203,9 @@ int RunWatch(const TCliOptions& options, TNGAS& device, const TCliLine& line, QT
         fault = "store: the poll cannot be stored: " + store.ErrorText();
       } else {
         ++polls;
-        nextPollMs = std::max(nextPollMs + periodMs, elapsed());
+        // Behind after a fault: the next poll a period from now, not a burst.
+        nextPollMs += periodMs;
+        if (nextPollMs <= elapsed()) nextPollMs = elapsed() + periodMs;
       }
     }
     if (over()) break;

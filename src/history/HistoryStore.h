@@ -84,7 +84,7 @@ class THistoryStore {
  public:
   // The schema this program writes; older stores are migrated on opening,
   // newer ones are refused untouched.
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
   explicit THistoryStore(QString databaseName);
   ~THistoryStore();
