@@ -192,14 +192,14 @@ TEST_P(HistoryStoreTest, AnswersPeriodQueriesEnvelopeAndGaps) {
   // Pixel columns of hours and more draw from the hourly summary, which
   // holds every record once and the same extremes.
   const THistoryEnvelope coarse = store.Envelope(installation, {}, {"SUMALPHA"}, 10);
-  int records = 0;
+  int drawn = 0;
   double least = 1e9;
   double greatest = -1e9;
   for (const auto& bucket : coarse.Buckets[0]) {
-    records += bucket.Records;
+    drawn += bucket.Records;
     if (bucket.Records) least = std::min(least, bucket.Min), greatest = std::max(greatest, bucket.Max);
   }
-  EXPECT_EQ(records, int(byMinute.size()));
+  EXPECT_EQ(drawn, int(byMinute.size()));
   EXPECT_DOUBLE_EQ(least, 1.0);
   EXPECT_DOUBLE_EQ(greatest, 1.0 + 96 * 0.25);
 
