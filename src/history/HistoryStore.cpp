@@ -76,6 +76,7 @@ class THistoryStore::TImpl {
  public:
   QString Connection;
   bool Postgres = false;
+  int Version = 0;
   QHash<QPair<int, QByteArray>, qint64> Installations;
 
   QSqlDatabase Db() const { return QSqlDatabase::database(Connection, false); }
@@ -96,6 +97,8 @@ class THistoryStore::TImpl {
   // Computes the hours of from..to of the installation's summary again from
   // its records, inside the caller's transaction.
   bool RefreshSummary(qint64 installation, qint64 from, qint64 to) {
+    // A store kept at an older version has no summary; its migration makes it.
+    if (Version < 3) return true;
     static const QString extremes = [] {
       QStringList list;
       for (const QByteArray& name : NumericColumns())
@@ -170,6 +173,7 @@ bool THistoryStore::OpenAtVersion(int version) {
       error = db.lastError().text();
     }
     if (ok) ok = HistorySchema::Migrate(db, name.Postgres, version, error);
+    FImpl->Version = version;
     if (!ok) {
       FErrorText = QString("%1: %2").arg(name.Postgres ? name.Database : name.Path, error.trimmed());
       db.close();
@@ -303,10 +307,18 @@ THistoryStoreResult THistoryStore::StoreRecord(uint8_t address, const TOPVarList
   const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
   if (!(row.Moment ? timed : untimed).prepare(InsertRecordSql(row.Moment.has_value())))
     return THistoryStoreResult::Failed;
-  // One statement is one transaction: the record is on disk, whole, or not
-  // at all when this returns.
-  const THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
-  if (result == THistoryStoreResult::Failed) FErrorText = (row.Moment ? timed : untimed).lastError().text();
+  // The record and its hour's summary are on disk, whole, or not at all
+  // when this returns.
+  if (!FImpl->Begin()) return THistoryStoreResult::Failed;
+  THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
+  if (result == THistoryStoreResult::Added && row.Moment &&
+      !FImpl->RefreshSummary(installation, *row.Moment, *row.Moment))
+    result = THistoryStoreResult::Failed;
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = (row.Moment ? timed : untimed).lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
   return result;
 }
 
@@ -362,12 +374,21 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
       values << (column < 0 ? QByteArray() : archive.Value(r, column));
     }
     const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
-    const THistoryStoreResult result = installation
-                                           ? InsertRow(timed, untimed, installation, HistoryRecordCodec::Encode(values))
-                                           : THistoryStoreResult::Failed;
+    const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+    const THistoryStoreResult result =
+        installation ? InsertRow(timed, untimed, installation, row) : THistoryStoreResult::Failed;
     if (result == THistoryStoreResult::Failed) ok = false;
-    if (result == THistoryStoreResult::Added) ++added;
+    if (result != THistoryStoreResult::Added) continue;
+    ++added;
+    if (!row.Moment) continue;
+    const auto known = touched.find(installation);
+    if (known == touched.end())
+      touched.insert(installation, {*row.Moment, *row.Moment});
+    else
+      *known = {std::min(known->first, *row.Moment), std::max(known->second, *row.Moment)};
   }
+  for (auto range = touched.cbegin(); ok && range != touched.cend(); ++range)
+    ok = FImpl->RefreshSummary(range.key(), range->first, range->second);
   if (!ok || !FImpl->Commit()) {
     FErrorText = timed.lastError().isValid() ? timed.lastError().text() : untimed.lastError().text();
     FImpl->Rollback();
