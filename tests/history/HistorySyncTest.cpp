@@ -50,7 +50,8 @@ class HistorySyncTest : public THistoryBackendTest {
     EXPECT_GE(lines.size(), storedBefore);
     // The hourly summary holds every timed record, also those stored one by one.
     int drawn = 0;
-    for (const auto& bucket : FStore->Envelope(installation, {}, {"FLOW"}, 1).Buckets[0]) drawn += bucket.Records;
+    const THistoryEnvelope envelope = FStore->Envelope(installation, {}, {"FLOW"}, 1);
+    for (const auto& bucket : envelope.Buckets[0]) drawn += bucket.Records;
     EXPECT_EQ(drawn, lines.size());
     // Nothing else within the time the installation still holds: no record
     // with the time of one and the values of another.
