@@ -3,7 +3,7 @@
 // how fast the archive is read with and without packed requests, and what
 // memory and time a large archive file takes to load and show. Bench names
 // as arguments (exchange, archive-view, archive-chart, archive-read,
-// archive-file) run those only.
+// archive-file, history) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -16,6 +16,7 @@
 #include "ArchiveFileBench.h"
 #include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
+#include "HistoryBench.h"
 #include "InstallationEmulator.h"
 #include "LogLines.h"
 #include "NGAS.h"
@@ -82,11 +83,8 @@ const struct {
   const char* Name;
   bool (*Run)();
 } kBenches[] = {
-    {"exchange", MeasureExchange},
-    {"archive-view", MeasureArchiveView},
-    {"archive-chart", MeasureArchiveChart},
-    {"archive-read", MeasureArchiveRead},
-    {"archive-file", MeasureArchiveFile},
+    {"exchange", MeasureExchange},        {"archive-view", MeasureArchiveView}, {"archive-chart", MeasureArchiveChart},
+    {"archive-read", MeasureArchiveRead}, {"archive-file", MeasureArchiveFile}, {"history", MeasureHistory},
 };
 
 }  // namespace

@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace HistoryRecordCodec {
 
@@ -24,16 +25,32 @@ int LayoutOf(qint64 layouts, int column) {
 std::optional<qint64> Moment(const QByteArray& dateTime) {
   const DeviceValues::TDeviceDateTime parsed = DeviceValues::ParseDeviceDateTime(dateTime);
   if (!parsed.Date || !parsed.Time) return std::nullopt;
-  const QDateTime local(*parsed.Date, *parsed.Time, Qt::LocalTime);
-  // An hour that the local clock skips has no moment of its own; the
-  // installation's clock does not skip it, so it is taken as UTC.
-  if (!local.isValid()) return QDateTime(*parsed.Date, *parsed.Time, Qt::UTC).toSecsSinceEpoch();
-  return local.toSecsSinceEpoch();
+  const qint64 wall = QDateTime(*parsed.Date, *parsed.Time, Qt::UTC).toSecsSinceEpoch();
+  // The C library asks the file system for the zone on every conversion; a
+  // year of records is converted hour by hour instead. The offset of an hour
+  // is taken at its start: a record whose moment does not give its text
+  // back keeps the text anyway.
+  thread_local qint64 hour = std::numeric_limits<qint64>::min();
+  thread_local std::optional<qint64> offset;
+  if (wall / 3600 != hour) {
+    hour = wall / 3600;
+    const QDateTime local(*parsed.Date, QTime(parsed.Time->hour(), 0), Qt::LocalTime);
+    // An hour that the local clock skips has no moment of its own; the
+    // installation's clock does not skip it, so it is taken as UTC.
+    offset = local.isValid() ? std::optional<qint64>(local.offsetFromUtc()) : std::nullopt;
+  }
+  return wall - offset.value_or(0);
 }
 
 QByteArray MomentText(qint64 moment) {
-  const QDateTime local = QDateTime::fromSecsSinceEpoch(moment).toLocalTime();
-  return DeviceValues::FormatDeviceDateTime(local.date(), local.time());
+  thread_local qint64 hour = std::numeric_limits<qint64>::min();
+  thread_local qint64 offset = 0;
+  if (moment / 3600 != hour) {
+    hour = moment / 3600;
+    offset = QDateTime::fromSecsSinceEpoch(hour * 3600).offsetFromUtc();
+  }
+  const QDateTime wall = QDateTime::fromSecsSinceEpoch(moment + offset, Qt::UTC);
+  return DeviceValues::FormatDeviceDateTime(wall.date(), wall.time());
 }
 
 const QByteArrayList& ArchiveColumns() {

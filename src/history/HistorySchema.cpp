@@ -54,6 +54,24 @@ QStringList Step(int version, bool postgres) {
                   "PRIMARY KEY (installation_id, taken_at))%3")
               .arg(PollColumns(), blob, clustered),
       };
+    case 3: {
+      QStringList extremes;
+      QStringList fill;
+      for (const QByteArray& name : HistoryRecordCodec::NumericColumns()) {
+        const QString column = QString::fromLatin1(name);
+        extremes << QString("min_%1 DOUBLE PRECISION, max_%1 DOUBLE PRECISION").arg(column);
+        fill << QString("MIN(%1), MAX(%1)").arg(column);
+      }
+      return {
+          QString("CREATE TABLE archive_summary (installation_id BIGINT NOT NULL REFERENCES installations (id), "
+                  "hour_start BIGINT NOT NULL, records BIGINT NOT NULL, %1, "
+                  "PRIMARY KEY (installation_id, hour_start))%2")
+              .arg(extremes.join(", "), clustered),
+          QString("INSERT INTO archive_summary SELECT installation_id, recorded_at / 3600 * 3600 AS hour_start, "
+                  "COUNT(*), %1 FROM archive_records GROUP BY installation_id, hour_start")
+              .arg(fill.join(", ")),
+      };
+    }
     default:
       return {};
   }

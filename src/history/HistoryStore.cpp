@@ -76,6 +76,7 @@ class THistoryStore::TImpl {
  public:
   QString Connection;
   bool Postgres = false;
+  int Version = 0;
   QHash<QPair<int, QByteArray>, qint64> Installations;
 
   QSqlDatabase Db() const { return QSqlDatabase::database(Connection, false); }
@@ -91,6 +92,35 @@ class THistoryStore::TImpl {
   void Rollback() {
     QSqlQuery query(Db());
     query.exec("ROLLBACK");
+  }
+
+  // Computes the hours of from..to of the installation's summary again from
+  // its records, inside the caller's transaction.
+  bool RefreshSummary(qint64 installation, qint64 from, qint64 to) {
+    // A store kept at an older version has no summary; its migration makes it.
+    if (Version < 3) return true;
+    static const QString extremes = [] {
+      QStringList list;
+      for (const QByteArray& name : NumericColumns())
+        list << QString("MIN(%1), MAX(%1)").arg(QString::fromLatin1(name));
+      return list.join(", ");
+    }();
+    const qint64 first = from / 3600 * 3600;
+    const qint64 last = to / 3600 * 3600;
+    QSqlQuery remove(Db());
+    remove.prepare("DELETE FROM archive_summary WHERE installation_id = ? AND hour_start >= ? AND hour_start <= ?");
+    remove.addBindValue(installation);
+    remove.addBindValue(first);
+    remove.addBindValue(last);
+    QSqlQuery fill(Db());
+    fill.prepare(QString("INSERT INTO archive_summary SELECT installation_id, recorded_at / 3600 * 3600 AS hour_start, "
+                         "COUNT(*), %1 FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND "
+                         "recorded_at <= ? GROUP BY installation_id, hour_start")
+                     .arg(extremes));
+    fill.addBindValue(installation);
+    fill.addBindValue(first);
+    fill.addBindValue(last + 3599);
+    return remove.exec() && fill.exec();
   }
 };
 
@@ -143,6 +173,7 @@ bool THistoryStore::OpenAtVersion(int version) {
       error = db.lastError().text();
     }
     if (ok) ok = HistorySchema::Migrate(db, name.Postgres, version, error);
+    FImpl->Version = version;
     if (!ok) {
       FErrorText = QString("%1: %2").arg(name.Postgres ? name.Database : name.Path, error.trimmed());
       db.close();
@@ -276,10 +307,45 @@ THistoryStoreResult THistoryStore::StoreRecord(uint8_t address, const TOPVarList
   const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
   if (!(row.Moment ? timed : untimed).prepare(InsertRecordSql(row.Moment.has_value())))
     return THistoryStoreResult::Failed;
-  // One statement is one transaction: the record is on disk, whole, or not
-  // at all when this returns.
-  const THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
-  if (result == THistoryStoreResult::Failed) FErrorText = (row.Moment ? timed : untimed).lastError().text();
+  // The record and its hour's summary are on disk, whole, or not at all
+  // when this returns.
+  if (!FImpl->Begin()) return THistoryStoreResult::Failed;
+  THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
+  if (result == THistoryStoreResult::Added && row.Moment &&
+      !FImpl->RefreshSummary(installation, *row.Moment, *row.Moment))
+    result = THistoryStoreResult::Failed;
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = (row.Moment ? timed : untimed).lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
+  return result;
+}
+
+THistoryStoreResult THistoryStore::ReplaceRecord(uint8_t address, const TOPVarList& record) {
+  if (!IsOpen()) return THistoryStoreResult::Failed;
+  const QByteArrayList values = ValuesOf(record, ArchiveColumns());
+  const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+  if (!row.Moment) return StoreRecord(address, record);
+  const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
+  if (!installation || !FImpl->Begin()) return THistoryStoreResult::Failed;
+  QSqlQuery remove(FImpl->Db());
+  QSqlQuery timed(FImpl->Db());
+  QSqlQuery untimed(FImpl->Db());
+  remove.prepare("DELETE FROM archive_records WHERE installation_id = ? AND recorded_at = ? AND digest <> ?");
+  remove.addBindValue(installation);
+  remove.addBindValue(*row.Moment);
+  remove.addBindValue(row.Digest);
+  THistoryStoreResult result = THistoryStoreResult::Failed;
+  if (remove.exec() && timed.prepare(InsertRecordSql(true))) result = InsertRow(timed, untimed, installation, row);
+  if (result != THistoryStoreResult::Failed && !FImpl->RefreshSummary(installation, *row.Moment, *row.Moment))
+    result = THistoryStoreResult::Failed;
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = remove.lastError().isValid() ? remove.lastError().text() : timed.lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
+  if (result == THistoryStoreResult::Added && remove.numRowsAffected() > 0) return THistoryStoreResult::Present;
   return result;
 }
 
@@ -299,6 +365,8 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
   bool ok = timed.prepare(InsertRecordSql(true)) && untimed.prepare(InsertRecordSql(false));
   int added = 0;
   QByteArrayList values;
+  // The moments added per installation, for the summary.
+  QHash<qint64, std::pair<qint64, qint64>> touched;
   for (int r = 0; ok && r < archive.RecordCount(); ++r) {
     values.clear();
     for (int n = 0; n < names.size(); ++n) {
@@ -306,12 +374,21 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
       values << (column < 0 ? QByteArray() : archive.Value(r, column));
     }
     const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
-    const THistoryStoreResult result = installation
-                                           ? InsertRow(timed, untimed, installation, HistoryRecordCodec::Encode(values))
-                                           : THistoryStoreResult::Failed;
+    const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+    const THistoryStoreResult result =
+        installation ? InsertRow(timed, untimed, installation, row) : THistoryStoreResult::Failed;
     if (result == THistoryStoreResult::Failed) ok = false;
-    if (result == THistoryStoreResult::Added) ++added;
+    if (result != THistoryStoreResult::Added) continue;
+    ++added;
+    if (!row.Moment) continue;
+    const auto known = touched.find(installation);
+    if (known == touched.end())
+      touched.insert(installation, {*row.Moment, *row.Moment});
+    else
+      *known = {std::min(known->first, *row.Moment), std::max(known->second, *row.Moment)};
   }
+  for (auto range = touched.cbegin(); ok && range != touched.cend(); ++range)
+    ok = FImpl->RefreshSummary(range.key(), range->first, range->second);
   if (!ok || !FImpl->Commit()) {
     FErrorText = timed.lastError().isValid() ? timed.lastError().text() : untimed.lastError().text();
     FImpl->Rollback();
@@ -491,32 +568,44 @@ THistoryEnvelope THistoryStore::Envelope(qint64 installation, const THistoryPeri
     aggregates << QString("MIN(%1), MAX(%1)").arg(QString::fromLatin1(name));
     asked.push_back(c);
   }
+  // A pixel column of an hour or more draws from the hourly summary: a
+  // year is 8 760 rows instead of 525 600.
+  const bool hourly = span / width >= 3600;
+  if (hourly) {
+    aggregates.clear();
+    for (int c : asked)
+      aggregates << QString("MIN(min_%1), MAX(max_%1)").arg(QString::fromLatin1(columns[c].toLower()));
+  }
   QSqlQuery query(FImpl->Db());
   query.setForwardOnly(true);
-  query.prepare(QString("SELECT (recorded_at - ?) * ? / ? AS bucket, COUNT(*)%1%2 FROM archive_records "
-                        "WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ? GROUP BY bucket")
+  query.prepare(QString(hourly ? "SELECT (hour_start - ?) * ? / ? AS bucket, SUM(records)%1%2 FROM archive_summary "
+                                 "WHERE installation_id = ? AND hour_start >= ? AND hour_start <= ? GROUP BY bucket"
+                               : "SELECT (recorded_at - ?) * ? / ? AS bucket, COUNT(*)%1%2 FROM archive_records "
+                                 "WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ? GROUP BY bucket")
                     .arg(aggregates.isEmpty() ? "" : ", ", aggregates.join(", ")));
   query.addBindValue(first);
   query.addBindValue(qint64(width));
   query.addBindValue(span);
   query.addBindValue(installation);
-  query.addBindValue(first);
+  // The hour that holds the period's start falls in the first pixel column.
+  query.addBindValue(hourly ? first / 3600 * 3600 : first);
   query.addBindValue(to.toSecsSinceEpoch());
   if (!query.exec()) {
     FErrorText = query.lastError().text();
     return envelope;
   }
   while (query.next()) {
-    const qint64 pixel = query.value(0).toLongLong();
-    if (pixel < 0 || pixel >= width) continue;
+    const qint64 pixel = std::clamp<qint64>(query.value(0).toLongLong(), 0, width - 1);
     const int records = query.value(1).toInt();
     for (size_t a = 0; a < asked.size(); ++a) {
       const QVariant min = query.value(2 + 2 * static_cast<int>(a));
       if (min.isNull()) continue;
+      const double low = min.toDouble();
+      const double high = query.value(3 + 2 * static_cast<int>(a)).toDouble();
       THistoryEnvelope::TBucket& bucket = envelope.Buckets[static_cast<size_t>(asked[a])][static_cast<size_t>(pixel)];
-      bucket.Records = records;
-      bucket.Min = min.toDouble();
-      bucket.Max = query.value(3 + 2 * static_cast<int>(a)).toDouble();
+      bucket.Min = bucket.Records ? std::min(bucket.Min, low) : low;
+      bucket.Max = bucket.Records ? std::max(bucket.Max, high) : high;
+      bucket.Records += records;
     }
   }
   return envelope;

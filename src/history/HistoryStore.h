@@ -84,7 +84,7 @@ class THistoryStore {
  public:
   // The schema this program writes; older stores are migrated on opening,
   // newer ones are refused untouched.
-  static constexpr int kSchemaVersion = 2;
+  static constexpr int kSchemaVersion = 3;
 
   explicit THistoryStore(QString databaseName);
   ~THistoryStore();
@@ -122,6 +122,11 @@ class THistoryStore {
   // are stored empty) of the installation at that address, committed before
   // returning. The installation is the record's own SERIALN.
   THistoryStoreResult StoreRecord(uint8_t address, const TOPVarList& record);
+  // The same, in place of any other content stored for the same moment of
+  // that installation: a record read while the ring moved its numbers has
+  // the time of one record and values of the next, and is mended so. Added
+  // only when the store holds one record more than before.
+  THistoryStoreResult ReplaceRecord(uint8_t address, const TOPVarList& record);
   // Every record of the archive in one transaction; the count of records
   // added, or nothing when the transaction failed (then none was added).
   std::optional<int> StoreArchive(uint8_t address, const TDeviceArchive& archive);

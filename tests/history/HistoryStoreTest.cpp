@@ -189,6 +189,20 @@ TEST_P(HistoryStoreTest, AnswersPeriodQueriesEnvelopeAndGaps) {
   // The two missing hours leave their pixel columns empty.
   EXPECT_EQ(envelope.Buckets[0][45].Records, 0);
 
+  // Pixel columns of hours and more draw from the hourly summary, which
+  // holds every record once and the same extremes.
+  const THistoryEnvelope coarse = store.Envelope(installation, {}, {"SUMALPHA"}, 10);
+  int drawn = 0;
+  double least = 1e9;
+  double greatest = -1e9;
+  for (const auto& bucket : coarse.Buckets[0]) {
+    drawn += bucket.Records;
+    if (bucket.Records) least = std::min(least, bucket.Min), greatest = std::max(greatest, bucket.Max);
+  }
+  EXPECT_EQ(drawn, int(byMinute.size()));
+  EXPECT_DOUBLE_EQ(least, 1.0);
+  EXPECT_DOUBLE_EQ(greatest, 1.0 + 96 * 0.25);
+
   EXPECT_EQ(store.RecordIntervalSeconds(installation), 60);
   const std::vector<THistoryGap> gaps = store.Gaps(installation, {});
   ASSERT_EQ(gaps.size(), 1u);
@@ -214,6 +228,9 @@ TEST_P(HistoryStoreTest, MigratesFromTheFirstSchemaAndRefusesANewerOne) {
     const qint64 installation = current.FindInstallation(1, "00107");
     EXPECT_EQ(current.CountRecords(installation), 1);
     EXPECT_EQ(current.StoreRecord(1, *Record(1)), THistoryStoreResult::Present);
+    // The summary of the records an older program stored is made on the way.
+    EXPECT_EQ(current.Envelope(installation, {Minute(0), Minute(60 * 24 * 30)}, {"SUMALPHA"}, 10).Buckets[0][0].Records,
+              1);
     auto poll = Record(2);
     ASSERT_TRUE(current.StorePoll(installation, Minute(2), *poll));
     TDeviceArchive polls;

@@ -1,4 +1,5 @@
 #include "EmulatorChannel.h"
+#include "HistoryRecordCodec.h"
 #include "HistorySync.h"
 #include "HistoryTestSupport.h"
 #include "InstallationEmulator.h"
@@ -38,13 +39,28 @@ class HistorySyncTest : public THistoryBackendTest {
     ASSERT_TRUE(FStore->ReadRecords(installation, {}, stored));
     QByteArrayList lines = Lines(stored);
     const QSet<QByteArray> unique(lines.begin(), lines.end());
+    QSet<QByteArray> held;
     EXPECT_EQ(unique.size(), lines.size()) << "a record stored twice";
     for (int n = 1; n <= archive.Records(); ++n) {
       QByteArrayList values;
       for (const QByteArray& name : THistoryStore::ArchiveColumns()) values << *archive.Value(name, n);
-      ASSERT_TRUE(unique.contains(values.join('|'))) << "record " << n << " missing";
+      ASSERT_TRUE(unique.contains(values.join('|'))) << "record " << n << " missing: " << values.join('|').data();
+      held.insert(values.join('|'));
     }
     EXPECT_GE(lines.size(), storedBefore);
+    // The hourly summary holds every timed record, also those stored one by one.
+    int drawn = 0;
+    const THistoryEnvelope envelope = FStore->Envelope(installation, {}, {"FLOW"}, 1);
+    for (const auto& bucket : envelope.Buckets[0]) drawn += bucket.Records;
+    EXPECT_EQ(drawn, lines.size());
+    // Nothing else within the time the installation still holds: no record
+    // with the time of one and the values of another.
+    const auto oldest =
+        HistoryRecordCodec::Moment(*archive.Value("DATETIME", archive.NewestFirst() ? archive.Records() : 1));
+    for (const QByteArray& line : lines)
+      if (!held.contains(line)) {
+        EXPECT_LT(HistoryRecordCodec::Moment(line.split('|')[1]), oldest) << line.data();
+      }
   }
 
   static int64_t Floor(int records, int added, int perRecord) {
@@ -143,6 +159,34 @@ TEST_P(HistorySyncTest, ResumesAfterACutLineWithoutLossOrDuplicate) {
     EXPECT_EQ(resumed.New, 18);
     EXPECT_EQ(resumed.Stored, 30);
     ExpectStoreHoldsTheArchive(30);
+  }
+}
+
+// Records taken while the sync reads move the numbers of a full ring (both
+// orders) and of an archive numbered from the newest: none of them slips
+// past the sync.
+TEST_P(HistorySyncTest, MissesNoRecordTakenWhileItReads) {
+  for (bool newestFirst : {false, true}) {
+    SCOPED_TRACE(newestFirst ? "newest first" : "oldest first");
+    FName = GetParam() == TBackend::PostgreSQL ? TPostgresCluster::Instance().NewDatabase()
+                                               : FFolder.filePath(newestFirst ? "moving-1.sqlite" : "moving-0.sqlite");
+    // The emulator's clock moves a second with every look at it, about one
+    // a request: a new record every four hundred requests, one or two while
+    // the thirty records are read.
+    auto now = std::make_shared<QDateTime>(QDate(2026, 5, 4), QTime(12, 0, 0));
+    TEmulatorConfig config;
+    config.Records = 30;
+    config.ArchiveCapacity = 30;
+    config.NewestFirst = newestFirst;
+    config.RecordEverySeconds = 400;
+    config.ArchiveIntervalSeconds = 400;
+    config.Clock = [now] { return *now = now->addSecs(1); };
+    Start(config, false);
+    const THistorySyncResult result = Sync();
+    ASSERT_TRUE(result.Ok);
+    EXPECT_GT(result.New, 30);
+    FEmulator->SetFaults({});
+    ExpectStoreHoldsTheArchive(result.Stored);
   }
 }
 
