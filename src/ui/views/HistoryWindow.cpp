@@ -71,7 +71,9 @@ THistoryWindow::THistoryWindow(TOperatorDialogs& dialogs, QHash<QByteArray, QStr
   FInstallationBox = new QComboBox(this);
   FInstallationBox->setObjectName(QStringLiteral("InstallationBox"));
   FInstallationBox->setAccessibleName(QStringLiteral("Установка"));
-  FInstallationBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  // Room for "Прибор 247, заводской № 00107" before any is known.
+  FInstallationBox->setMinimumContentsLength(30);
+  FInstallationBox->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   FFromEdit = new QDateTimeEdit(this);
   FToEdit = new QDateTimeEdit(this);
   for (QDateTimeEdit* edit : {FFromEdit, FToEdit}) {
