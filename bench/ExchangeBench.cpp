@@ -2,9 +2,11 @@
 // the archive view takes to show a large archive and the chart to draw it,
 // how fast the archive is read with and without packed requests, what
 // memory and time a large archive file takes to load and show, whether the
-// longest answers fit the default latency at every speed, and what full log
-// pages cost a read. Bench names as arguments (exchange, archive-view,
-// archive-chart, archive-read, archive-file, line-fit, logs) run those only.
+// longest answers fit the default latency at every speed, what full log
+// pages cost a read, how fast the spectrum's peaks are found and how the
+// history store keeps up. Bench names as arguments (exchange, archive-view,
+// archive-chart, archive-read, archive-file, spectrum, line-fit, logs,
+// history) run those only.
 //
 // Reads the measurement group (12 variables) 50 times from the emulator on a
 // pseudo-terminal, the emulator pacing its side at the line speed, and
@@ -17,6 +19,7 @@
 #include "ArchiveFileBench.h"
 #include "ArchiveReadBench.h"
 #include "ArchiveViewBench.h"
+#include "HistoryBench.h"
 #include "InstallationEmulator.h"
 #include "LineFitBench.h"
 #include "LogLines.h"
@@ -94,6 +97,7 @@ const struct {
     {"spectrum", MeasureSpectrumPeaks},
     {"line-fit", MeasureLineFit},
     {"logs", MeasureLogs},
+    {"history", MeasureHistory},
 };
 
 // The logs bench runs itself again under a virtual display with the

@@ -30,7 +30,22 @@ TArchiveGenerator::TArchiveGenerator(int records, const QDateTime& started, int 
 }
 
 QDateTime TArchiveGenerator::RecordTime(int record) const {
-  return FNewest.addSecs(-static_cast<qint64>(FRecords - record) * FIntervalSeconds);
+  return FNewest.addSecs(-static_cast<qint64>(FRecords - InTimeOrder(record)) * FIntervalSeconds);
+}
+
+void TArchiveGenerator::SetCapacity(int capacity) {
+  FCapacity = std::max(capacity, 0);
+  Append(0);
+}
+
+void TArchiveGenerator::Append(int records) {
+  records = std::max(records, 0);
+  FNewest = FNewest.addSecs(static_cast<qint64>(records) * FIntervalSeconds);
+  FRecords += records;
+  if (FCapacity > 0 && FRecords > FCapacity) {
+    FDropped += FRecords - FCapacity;
+    FRecords = FCapacity;
+  }
 }
 
 bool TArchiveGenerator::IsArchiveVariable(const QByteArray& name) {
@@ -56,21 +71,23 @@ std::optional<QByteArray> TArchiveGenerator::Value(const QByteArray& name, int r
   if (record < 1 || record > FRecords || !kArchiveVariables.contains(key)) return std::nullopt;
   const QDateTime time = RecordTime(record);
   const ActivityModel::TActivities a = ActivityModel::At(time);
+  // The occasional events belong to the measurement, whatever number it has now.
+  const int measurement = static_cast<int>(Measurement(record) % 1000000007);
   // A flow meter out of order reports nothing.
-  const double flow = FlowMeterHiccup(record) ? 0.0 : ActivityModel::FlowAt(time);
+  const double flow = FlowMeterHiccup(measurement) ? 0.0 : ActivityModel::FlowAt(time);
   const auto decimal = [](double value, int digits) { return QByteArray::number(value, 'f', digits); };
 
-  if (key == "MODE") return QByteArray(InTestSession(record) ? "1" : "0");
+  if (key == "MODE") return QByteArray(InTestSession(measurement) ? "1" : "0");
   if (key == "DATETIME") return TInstallationVariables::FormatDeviceTime(time);
   if (key == "SERIALN") return FSettings.SerialNumber;
-  if (key == "DRYCONTACTIN") return QByteArray(DoorOpen(record) ? "1" : "0");
+  if (key == "DRYCONTACTIN") return QByteArray(DoorOpen(measurement) ? "1" : "0");
   if (key == "DRYCONTACTOUT") {
     // The output contact follows the first-level alarms.
     const bool alarm =
         AlarmState(a.Alpha, FSettings.AlphaAlarm1) == "1" || AlarmState(a.Beta, FSettings.BetaAlarm1) == "1";
     return QByteArray(alarm ? "1" : "0");
   }
-  if (key == "STATUS") return QByteArray::number(FlowMeterHiccup(record) ? kFlowMeterFault : 0);
+  if (key == "STATUS") return QByteArray::number(FlowMeterHiccup(measurement) ? kFlowMeterFault : 0);
   if (key == "ALPHAALARM1") return FSettings.AlphaAlarm1;
   if (key == "ALPHAALARM2") return FSettings.AlphaAlarm2;
   if (key == "BETAALARM1") return FSettings.BetaAlarm1;

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QDateTime>
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 
@@ -30,6 +31,17 @@ class TArchiveGenerator {
   int Records() const { return FRecords; }
   int IntervalSeconds() const { return FIntervalSeconds; }
   QDateTime RecordTime(int record) const;
+  QDateTime NewestTime() const { return FNewest; }
+
+  // The ring a real controller keeps: a capacity (0 for none), the records
+  // it takes one interval after the newest, the oldest dropped when full,
+  // and the order of its numbers (record 1 the newest when newestFirst).
+  // A record keeps its values when its number moves.
+  void SetCapacity(int capacity);
+  int Capacity() const { return FCapacity; }
+  void SetNewestFirst(bool newestFirst) { FNewestFirst = newestFirst; }
+  bool NewestFirst() const { return FNewestFirst; }
+  void Append(int records);
 
   static bool IsArchiveVariable(const QByteArray& name);
   // The record number of an index "A" followed by at least three digits
@@ -46,9 +58,16 @@ class TArchiveGenerator {
 
  private:
   QByteArray AlarmState(double activity, const QByteArray& setpoint) const;
+  // The record's number in time order (1 the oldest) and the number of the
+  // measurement it holds, counted from the first the archive ever took.
+  int InTimeOrder(int record) const { return FNewestFirst ? FRecords - record + 1 : record; }
+  int64_t Measurement(int record) const { return FDropped + InTimeOrder(record); }
 
   int FRecords;
   QDateTime FNewest;
   int FIntervalSeconds;
   TArchiveSettings FSettings;
+  int FCapacity = 0;
+  bool FNewestFirst = false;
+  int64_t FDropped = 0;
 };

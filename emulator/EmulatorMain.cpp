@@ -109,6 +109,9 @@ int main(int argc, char* argv[]) {
       {"late-ms", "Delay of a late answer in ms (default 500).", "ms", "500"},
       {"baud", "Pace the answers at this line speed, 10 bits a byte (default: unpaced).", "n"},
       {"turnaround-ms", "Pause before each answer in ms (default 0).", "ms", "0"},
+      {"archive-capacity", "Keep at most n archive records, dropping the oldest (default: no limit).", "n"},
+      {"record-every", "Take a new archive record every s seconds, s apart in time (default: none).", "s"},
+      {"newest-first", "Number the archive from the newest record (record 1) to the oldest."},
       {"no-packing", "Answer only the first item of a request, as a controller that does not pack."},
       {"verbose", "Print every request and answer."},
       {"emitter",
@@ -132,6 +135,10 @@ int main(int argc, char* argv[]) {
            QString::fromLatin1(TEmulatedSpectrum::EmitterNames().join(", ")));
     config.Emitters.push_back(*emitter);
   }
+  config.ArchiveCapacity = IntegerOption(parser, "archive-capacity", 0, 1, 1000000);
+  config.RecordEverySeconds = IntegerOption(parser, "record-every", 0, 1, 86400 * 366);
+  if (config.RecordEverySeconds > 0) config.ArchiveIntervalSeconds = config.RecordEverySeconds;
+  config.NewestFirst = parser.isSet("newest-first");
   TInstallationEmulator emulator(config);
   emulator.SetPackedAnswers(!parser.isSet("no-packing"));
   emulator.SetVariable("STATUS", QByteArray::number(IntegerOption(parser, "status", 0, 0, 255)));

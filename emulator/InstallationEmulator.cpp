@@ -40,7 +40,26 @@ TInstallationEmulator::TInstallationEmulator(TEmulatorConfig config)
       FEmitters(config.Emitters),
       FMainSpectrum(TEmulatedSpectrum::Main(FMainSpectrumMinutes, FEmitters)),
       FBackgroundSpectrum(TEmulatedSpectrum::Background()),
-      FArchive(config.Records, ClockOrPc(config.Clock)(), config.ArchiveIntervalSeconds, SettingsOf(FVariables)) {}
+      FArchive(config.Records, ClockOrPc(config.Clock)(), config.ArchiveIntervalSeconds, SettingsOf(FVariables)),
+      FClock(ClockOrPc(config.Clock)),
+      FRecordEverySeconds(std::max(config.RecordEverySeconds, 0)),
+      FRingStarted(FClock()) {
+  FArchive.SetCapacity(config.ArchiveCapacity);
+  FArchive.SetNewestFirst(config.NewestFirst);
+}
+
+void TInstallationEmulator::AdvanceRing() {
+  if (FRecordEverySeconds <= 0) return;
+  const int64_t due = FRingStarted.secsTo(FClock()) / FRecordEverySeconds;
+  if (due <= FRingTaken) return;
+  FArchive.Append(static_cast<int>(std::min<int64_t>(due - FRingTaken, 1 << 20)));
+  FRingTaken = due;
+}
+
+void TInstallationEmulator::AppendArchiveRecords(int records) {
+  std::lock_guard lock(FMutex);
+  FArchive.Append(records);
+}
 
 TEmulatorAnswer TInstallationEmulator::HandleFrame(const QByteArray& frame) {
   std::lock_guard lock(FMutex);
@@ -55,6 +74,7 @@ TEmulatorAnswer TInstallationEmulator::HandleFrame(const QByteArray& frame) {
     return result;
   }
   ++FRequestCount;
+  AdvanceRing();
   FRequestLog << result.RequestText;
   if (FRequestLog.size() > kMaxLoggedRequests) FRequestLog.removeFirst();
 
@@ -265,8 +285,11 @@ void TInstallationEmulator::SetBlockSize(int size) {
 
 void TInstallationEmulator::SetArchiveRecords(int records) {
   std::lock_guard lock(FMutex);
-  FArchive = TArchiveGenerator(records, FArchive.RecordTime(FArchive.Records()), FArchive.IntervalSeconds(),
-                               SettingsOf(FVariables));
+  const int capacity = FArchive.Capacity();
+  const bool newestFirst = FArchive.NewestFirst();
+  FArchive = TArchiveGenerator(records, FArchive.NewestTime(), FArchive.IntervalSeconds(), SettingsOf(FVariables));
+  FArchive.SetCapacity(capacity);
+  FArchive.SetNewestFirst(newestFirst);
 }
 
 void TInstallationEmulator::SetPackedAnswers(bool on) {

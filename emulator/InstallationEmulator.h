@@ -24,6 +24,13 @@ struct TEmulatorConfig {
   TEmulatorClock Clock;  // empty: the PC clock
   // Artificial emitters in the main spectrum.
   std::vector<TEmulatedSpectrum::TEmitter> Emitters;
+  // The ring archive: at most that many records (0: no limit), the oldest
+  // dropped when full; a new record every RecordEverySeconds of the clock
+  // (0: none), taken one archive interval after the newest; record 1 the
+  // newest when NewestFirst.
+  int ArchiveCapacity = 0;
+  int RecordEverySeconds = 0;
+  bool NewestFirst = false;
 };
 
 // What became of one frame from the line.
@@ -90,10 +97,14 @@ class TInstallationEmulator {
 
   const TEmulatedSpectrum& MainSpectrum() const { return FMainSpectrum; }
   const TEmulatedSpectrum& BackgroundSpectrum() const { return FBackgroundSpectrum; }
+  // The archive as it stands; not to be held while another thread reads
+  // the line (the ring grows on the line's thread).
   const TArchiveGenerator& Archive() const { return FArchive; }
   // An archive of that many records, the newest taken when the archive
   // before it was.
   void SetArchiveRecords(int records);
+  // Takes that many new records at once, as the ring does when they are due.
+  void AppendArchiveRecords(int records);
 
   // Requests for this device with sound checksums, and their texts, oldest
   // first (the oldest are dropped beyond kMaxLoggedRequests).
@@ -136,4 +147,10 @@ class TInstallationEmulator {
   int FRequestCount = 0;
   QByteArrayList FRequestLog;
   std::optional<OpenProtocolFrame::TPacket> FPreviousAnswer;
+  TEmulatorClock FClock;
+  int FRecordEverySeconds = 0;
+  QDateTime FRingStarted;
+  int64_t FRingTaken = 0;  // records the clock has added since the start
+
+  void AdvanceRing();
 };

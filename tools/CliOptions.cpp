@@ -35,6 +35,10 @@ QString CliUsage() {
       "  or:  qev-cli [options] spectrum main [--peaks] [--calibrate]\n"
       "  or:  qev-cli [options] archive [--step N] [--from N] [--to N] [--vars A,B,...] (--out FILE.daf | "
       "--csv FILE.csv [--csv-sep C] [--csv-decimal-comma])\n"
+      "  or:  qev-cli [options] sync --db DB\n"
+      "  or:  qev-cli history --db DB [--from T] [--to T] [--address N] [--polls] (--csv FILE.csv [--csv-sep C] "
+      "[--csv-decimal-comma] | --out FILE.daf)\n"
+      "  or:  qev-cli [options] watch --db DB [--period S] [--sync-every S] [--for S]\n"
       "  or:  qev-cli passwords encode SOURCE TARGET\n"
       "  or:  qev-cli passwords decode FILE\n"
       "\n"
@@ -72,6 +76,19 @@ QString CliUsage() {
       "(--out) or as CSV (--csv). CSV is UTF-8 with a header row, DATETIME written as\n"
       "yyyy-MM-dd HH:mm:ss; --csv-sep ';' and --csv-decimal-comma suit spreadsheets\n"
       "set to a comma decimal mark.\n"
+      "\n"
+      "DB names the history store: an SQLite file (created on first use) or a\n"
+      "PostgreSQL address postgresql://[user[:password]@][host][:port]/dbname, with\n"
+      "?host=/socket/dir for a local socket (a password may also come from ~/.pgpass).\n"
+      "sync reads the archive records the store does not hold yet (--packed packs\n"
+      "them) and prints \"sync new=N stored=M requests=R\" last, also when it fails.\n"
+      "history writes the stored records of the period (T in ISO 8601, local time\n"
+      "unless it carries an offset) with all 19 archive variables, or with --polls\n"
+      "the collector's polls (TAKEN, then the measured values). watch is the\n"
+      "collector: it polls the measured values every --period seconds (60), syncs\n"
+      "the archive at start and every --sync-every seconds (600), rides out line\n"
+      "faults (one line per change of state on standard error) and ends on SIGTERM,\n"
+      "SIGINT or after --for seconds.\n"
       "\n"
       "passwords encode writes the scrambled password file TARGET (the program reads\n"
       "qev.pwd in its working folder) from a plain SOURCE file of \"LEVEL PASSWORD\"\n"
@@ -114,9 +131,14 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
   const QCommandLineOption n42("n42", "", "FILE");
   const QCommandLineOption peaks("peaks", "");
   const QCommandLineOption calibrate("calibrate", "");
+  const QCommandLineOption db("db", "", "DB");
+  const QCommandLineOption polls("polls", "");
+  const QCommandLineOption period("period", "", "S");
+  const QCommandLineOption syncEvery("sync-every", "", "S");
+  const QCommandLineOption forSeconds("for", "", "S");
   parser.addOptions({help, version, port, baud, parity, stopBits, latency, dtr,  rts, settings, address,
                      log,  dump,    out,  csv,  csvSep, csvComma, step,    from, to,  vars,     packed});
-  parser.addOptions({n42, peaks, calibrate});
+  parser.addOptions({n42, peaks, calibrate, db, polls, period, syncEvery, forSeconds});
   const auto fail = [&result](const QString& error) {
     result.Error = error;
     return result;
@@ -184,7 +206,50 @@ TCliParse ParseCliArguments(const QStringList& arguments) {
       return QStringLiteral("--csv-decimal-comma needs another --csv-sep");
     return std::nullopt;
   };
-  if (command == "read" || command == "write") {
+  const bool historyOnly = parser.isSet(db) || parser.isSet(polls) || parser.isSet(period) || parser.isSet(syncEvery) ||
+                           parser.isSet(forSeconds);
+  const bool historyCommand = command == "sync" || command == "history" || command == "watch";
+  if (historyOnly && !historyCommand)
+    return fail("--db, --polls, --period, --sync-every and --for belong to sync, history and watch");
+  if (historyCommand) {
+    if (!positional.isEmpty()) return fail(command + " takes options only");
+    if (!parser.isSet(db) || parser.value(db).isEmpty()) return fail(command + " needs --db DB");
+    o.Db = parser.value(db);
+    o.AddressGiven = parser.isSet(address);
+  }
+  if (command == "sync" || command == "watch") {
+    o.Command = command == "sync" ? TCliOptions::TCommand::Sync : TCliOptions::TCommand::Watch;
+    if (parser.isSet(out) || parser.isSet(csv) || csvForm || archiveOnly || parser.isSet(polls))
+      return fail("file options belong to history");
+    if (o.Command == TCliOptions::TCommand::Sync &&
+        (parser.isSet(period) || parser.isSet(syncEvery) || parser.isSet(forSeconds)))
+      return fail("--period, --sync-every and --for belong to watch");
+    for (const auto& [option, target, minimum] :
+         {std::tuple{&period, &o.PeriodSeconds, 1}, std::tuple{&syncEvery, &o.SyncEverySeconds, 1},
+          std::tuple{&forSeconds, &o.ForSeconds, 1}}) {
+      if (!parser.isSet(*option)) continue;
+      const auto n = Number(parser.value(*option), minimum, INT32_MAX);
+      if (!n)
+        return fail("--" + option->names().first() + " needs a number of seconds of at least " +
+                    QString::number(minimum));
+      *target = *n;
+    }
+  } else if (command == "history") {
+    o.Command = TCliOptions::TCommand::History;
+    if (parser.isSet(out) == parser.isSet(csv)) return fail("history needs either --out FILE.daf or --csv FILE.csv");
+    if (parser.isSet(step) || parser.isSet(vars) || parser.isSet(period) || parser.isSet(syncEvery) ||
+        parser.isSet(forSeconds))
+      return fail("history takes --from, --to, --address and --polls");
+    o.OutFile = parser.value(out);
+    if (const auto error = takeCsv()) return fail(*error);
+    o.Polls = parser.isSet(polls);
+    for (const auto& [option, target] : {std::pair{&from, &o.HistoryFrom}, std::pair{&to, &o.HistoryTo}}) {
+      if (!parser.isSet(*option)) continue;
+      *target = QDateTime::fromString(parser.value(*option), Qt::ISODate);
+      if (!target->isValid())
+        return fail("--" + option->names().first() + " needs a time in ISO 8601 (2026-12-01T08:00:00)");
+    }
+  } else if (command == "read" || command == "write") {
     o.Command = command == "read" ? TCliOptions::TCommand::Read : TCliOptions::TCommand::Write;
     if (positional.isEmpty()) return fail(command + " needs at least one variable");
     if (parser.isSet(out) || parser.isSet(csv) || csvForm || archiveOnly)

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -9,7 +10,7 @@
 
 // The command line of qev-cli, checked before anything is sent.
 struct TCliOptions {
-  enum class TCommand { Read, Write, Spectrum, Archive, PasswordsEncode, PasswordsDecode };
+  enum class TCommand { Read, Write, Spectrum, Archive, PasswordsEncode, PasswordsDecode, Sync, History, Watch };
 
   TCommand Command = TCommand::Read;
   QByteArrayList Items;  // read: NAME[:INDEX]; write: NAME[:INDEX]=VALUE
@@ -40,6 +41,16 @@ struct TCliOptions {
   int From = 1;
   int To = -1;  // -1: the last record
   QByteArrayList Vars;
+
+  // The history store: sync, history and watch.
+  QString Db;
+  bool AddressGiven = false;  // history: only the installations at Address
+  QDateTime HistoryFrom;      // history: invalid for an open end
+  QDateTime HistoryTo;
+  bool Polls = false;      // history: the collector's polls instead of the archive
+  int PeriodSeconds = 60;  // watch: between two polls
+  int SyncEverySeconds = 600;
+  int ForSeconds = 0;  // watch: 0 runs until SIGTERM or SIGINT
 
   // passwords encode SOURCE TARGET / passwords decode FILE (in PasswordFile)
   QString PasswordSource;

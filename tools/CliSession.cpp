@@ -1,6 +1,7 @@
 #include "CliSession.h"
 
 #include "AtomicFile.h"
+#include "CliHistory.h"
 #include "CsvTable.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
@@ -121,6 +122,8 @@ class TCliSession {
   }
 
   int Run() {
+    if (FOptions.Command == TCliOptions::TCommand::Sync || FOptions.Command == TCliOptions::TCommand::Watch)
+      return RunHistoryCommand();
     if (!OpenLine()) return 1;
     const int result = RunCommand();
     if (FDriver.Packing() && FDriver.PackMode() != 0)
@@ -141,10 +144,32 @@ class TCliSession {
         return ReadArchive();
       case TCliOptions::TCommand::PasswordsEncode:
       case TCliOptions::TCommand::PasswordsDecode:
-        // Files only: the program entry runs them without a line.
+      case TCliOptions::TCommand::History:
+        // Files only: run without a line.
+      case TCliOptions::TCommand::Sync:
+      case TCliOptions::TCommand::Watch:
+        // They open the line themselves.
         break;
     }
     return 2;
+  }
+
+  // sync and watch open the line when their store is open; watch opens it
+  // again, quietly, after a fault.
+  int RunHistoryCommand() {
+    bool configured = false;
+    const TCliLine line{[this, configured](bool quiet) mutable {
+                          if (configured && quiet) return FChannel.Open();
+                          configured = true;
+                          return OpenLine();
+                        },
+                        [this] { FChannel.Close(); }};
+    const int result = FOptions.Command == TCliOptions::TCommand::Sync
+                           ? RunHistorySync(FOptions, FNGAS, line, FOut, FErr)
+                           : RunWatch(FOptions, FNGAS, line, FOut, FErr);
+    if (FDriver.Packing() && FDriver.PackMode() != 0)
+      FErr << "qev-cli: the installation does not answer packed requests; asked one variable a request" << Qt::endl;
+    return result;
   }
 
   bool OpenLine() {
@@ -364,5 +389,6 @@ class TCliSession {
 }  // namespace
 
 int RunCliSession(const TCliOptions& options, QTextStream& out, QTextStream& err) {
+  if (options.Command == TCliOptions::TCommand::History) return RunHistoryExport(options, out, err);
   return TCliSession(options, out, err).Run();
 }

@@ -33,11 +33,13 @@ QByteArray Field(const QByteArray& value, const TCsvFormat& format) {
   return text;
 }
 
-// A valid DATETIME in ISO 8601, which spreadsheets take for a date and time
-// in every language; anything else as the installation sent it.
+// A valid DATETIME in ISO 8601 with the "T" between date and time: LibreOffice
+// Calc takes it for a date and time with its default import settings, where
+// a blank in its place leaves text unless "Detect special numbers" is
+// ticked. Anything else as the installation sent it.
 QByteArray CsvDateTime(const QByteArray& value) {
   const std::optional<QDateTime> moment = DeviceValues::DeviceMoment(value);
-  return moment ? moment->toString(QStringLiteral("yyyy-MM-dd HH:mm:ss")).toLatin1() : value;
+  return moment ? moment->toString(QStringLiteral("yyyy-MM-ddTHH:mm:ss")).toLatin1() : value;
 }
 
 void AppendRow(QByteArray& csv, const QList<QByteArray>& fields, const TCsvFormat& format) {

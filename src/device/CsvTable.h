@@ -28,9 +28,9 @@ struct TCsvFormat {
 // whole.
 //
 // An archive: the column names, then the records, one field per column.
-// DATETIME goes out as "yyyy-MM-dd HH:mm:ss", which spreadsheets read as a
-// date in every language; a value that is no valid time goes out as it is.
-// Empty without columns.
+// DATETIME goes out as ISO 8601 with a "T" ("2026-12-08T14:05:09"), which
+// spreadsheets read as a date and time in every language without asking; a value that is no valid time goes out as it
+// is. Empty without columns.
 QByteArray ArchiveToCsv(const TDeviceArchive& archive, const TCsvFormat& format);
 // A spectrum: channel, energy (A × channel + B) and count for each of the
 // 1024 channels.

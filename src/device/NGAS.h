@@ -28,6 +28,7 @@ class TNGAS {
   TNGAS& operator=(const TNGAS&) = delete;
 
   void SetDriver(TOpenProtocolDriver* driver) { FDriver = driver; }
+  TOpenProtocolDriver* DriverInUse() const { return FDriver; }
   void SetDevAddress(uint8_t address) { FDevAddress = address; }
   uint8_t DevAddress() const { return FDevAddress; }
   // The overall bar of an archive read.

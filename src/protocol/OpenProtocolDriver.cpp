@@ -308,6 +308,7 @@ bool TOpenProtocolDriver::SendFrame(const TPacket& packet) {
   if (!FChannel) return false;
   const QByteArray frame = OpenProtocolFrame::BuildFrame(packet, FChecksumKind);
   uint32_t count = static_cast<uint32_t>(frame.size());
+  ++FFramesSent;
   if (!FChannel->Write(reinterpret_cast<const uint8_t*>(frame.constData()), count)) return false;
   const QByteArray written = frame.left(static_cast<qsizetype>(count));
   for (const QByteArray& line : HexDump(written, kRequestPrefix)) Log(FDebugLog, line);

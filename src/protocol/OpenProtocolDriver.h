@@ -123,6 +123,9 @@ class TOpenProtocolDriver {
   void SetEndOfFrame(TEndOfFrame rule) { FEndOfFrame = rule; }
   bool BadCRC() const { return FBadCRC; }
   uint32_t BytesReceived() const { return FBytesReceived; }
+  // Request frames handed to the line since the driver was made, every
+  // attempt counted: what a sync's cost is measured in.
+  uint64_t FramesSent() const { return FFramesSent; }
 
   // The hexadecimal and character dump lines of a frame.
   static QByteArrayList HexDump(const QByteArray& bytes, const QByteArray& prefix);
@@ -173,6 +176,7 @@ class TOpenProtocolDriver {
 
   uint8_t FLocalAddress = OpenProtocolFrame::kLocalAddress;
   bool FPacking = false;
+  uint64_t FFramesSent = 0;
   TPackingVerdict FPackingVerdict = TPackingVerdict::Untried;
   int FPackingAddress = -1;  // the device of the session; -1 before its first read
   OpenProtocolFrame::TChecksumKind FChecksumKind = OpenProtocolFrame::TChecksumKind::Shift;

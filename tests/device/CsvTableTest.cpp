@@ -33,12 +33,12 @@ TEST(CsvTable, ArchiveQuotesWhatAnySeparatorWouldSplitAndWritesTimesInIsoForm) {
   // A spreadsheet that splits at Tab, comma and semicolon at once keeps
   // every quoted field whole, "8,52" and "0,03" included.
   EXPECT_EQ(ArchiveToCsv(archive, {',', false}), Utf8("DATETIME,SUMALPHA,SERIALN\r\n"
-                                                      "2005-03-07 14:05:09,12.5,\"КЕВ \"\"7\"\", 2\"\r\n"
+                                                      "2005-03-07T14:05:09,12.5,\"КЕВ \"\"7\"\", 2\"\r\n"
                                                       "31/02/2005 14.05.09,0.03,\"a;b\"\r\n"
                                                       "07/03/2005 25.00.00,-1,\"a\tb\"\r\n"
                                                       ",8,\"line\nbreak\"\r\n"));
   EXPECT_EQ(ArchiveToCsv(archive, {';', true}), Utf8("DATETIME;SUMALPHA;SERIALN\r\n"
-                                                     "2005-03-07 14:05:09;\"12,5\";\"КЕВ \"\"7\"\", 2\"\r\n"
+                                                     "2005-03-07T14:05:09;\"12,5\";\"КЕВ \"\"7\"\", 2\"\r\n"
                                                      "31/02/2005 14.05.09;\"0,03\";\"a;b\"\r\n"
                                                      "07/03/2005 25.00.00;-1;\"a\tb\"\r\n"
                                                      ";8;\"line\nbreak\"\r\n"));

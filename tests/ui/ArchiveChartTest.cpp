@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -259,10 +260,12 @@ TEST_F(ArchiveChartWindowTest, TheMouseZoomsPansAndReadsOutAndTheRecordsInSightA
   EXPECT_EQ(lines[0], QByteArray("\xEF\xBB\xBF"
                                  "DATETIME") +
                           separator + "SUMALPHA\r");
-  EXPECT_TRUE(lines[1].startsWith("2005-03-07 ")) << lines[1].constData();
+  EXPECT_TRUE(lines[1].startsWith("2005-03-07T")) << lines[1].constData();
 
   Window.SavePictureButton()->click();
-  EXPECT_EQ(QImage(png).size(), Plot().Image().size());
+  // The plot under a title and the period, over the legend.
+  EXPECT_EQ(QImage(png).width(), Plot().Image().width());
+  EXPECT_GT(QImage(png).height(), Plot().Image().height() + 40);
   Window.SavePictureButton()->click();
   EXPECT_EQ(Dialogs.Texts(), QStringList{QStringLiteral("Записать рисунок в файл не удалось!")});
 
@@ -319,8 +322,8 @@ TEST(ArchiveChartWindow, GapsBreakTheLineRecordsGoOutInTimeOrderAndWithoutTimesT
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   const QList<QByteArray> rows = file.readAll().split('\n');
   ASSERT_EQ(rows.size(), 6);
-  EXPECT_TRUE(rows[1].startsWith("2005-03-07 13:00:00"));
-  EXPECT_TRUE(rows[3].startsWith("2005-03-07 15:00:00"));
+  EXPECT_TRUE(rows[1].startsWith("2005-03-07T13:00:00"));
+  EXPECT_TRUE(rows[3].startsWith("2005-03-07T15:00:00"));
 
   window.SetArchive(*Archive({"RADON"}, {{"1"}, {"2"}, {"4"}}), {});
   EXPECT_EQ(window.NoticeLabel()->text(),
@@ -396,4 +399,130 @@ TEST(ArchiveChartWindow, ASpikeInTenThousandRecordsShowsAChangedLevelStepsAndCho
   window.SetArchive(*archive, {});
   EXPECT_FALSE(window.LegendEntry(SeriesNamed(window.Data(), "RADON"))->isChecked());
   EXPECT_TRUE(window.LegendEntry(SeriesNamed(window.Data(), "SUMALPHA"))->isChecked());
+}
+
+// What an operator saw go wrong over two thousand records: serial numbers as
+// a band, ticks on arbitrary days, labels cut or overprinted, a read-out
+// left on a record out of sight, a saved picture that named nothing.
+TEST(ArchiveChartData, TextColumnsGetNoBandAndBandsNameTheUnitOfTheirCaption) {
+  const struct {
+    const char* name;
+    QByteArrayList values;
+    const char* caption;
+    bool band;
+    const char* unit;
+  } columns[] = {
+      {"SERIALN", {"00107", "00107", "00107"}, "", false, ""},
+      {"SERIALN", {"107", "107", "107"}, "", false, "" /* a serial number even without leading zeros */},
+      {"CODE", {"7", "0012", "13"}, "", false, "" /* one value written as a name makes the column text */},
+      {"SUMALPHA", {"0.5", "-0.25", "0"}, "Измеренная объемная активность альфа-излучателей (Бк/м**3)", true, "Бк/м³"},
+      {"FLOW", {"20", "20.5", "21"}, "Расход воздуха (л/мин)", true, "л/мин"},
+      {"STATUS", {"0", "1", "0"}, "Состояние установки", true, ""},
+  };
+  for (const auto& column : columns) {
+    SCOPED_TRACE(column.name);
+    std::vector<QByteArrayList> rows;
+    for (const QByteArray& value : column.values) rows.push_back({value});
+    const TArchiveChartData data(*Archive({column.name}, rows), {QString::fromUtf8(column.caption)});
+    ASSERT_EQ(data.Series().size(), column.band ? 1u : 0u);
+    if (column.band) {
+      EXPECT_EQ(data.Series()[0].Unit, QString::fromUtf8(column.unit));
+    }
+  }
+}
+
+TEST(ChartAxis, LongTicksFallOnCalendarBoundaries) {
+  const auto at = [](int year, int month, int day) {
+    return static_cast<double>(QDateTime(QDate(year, month, day), QTime(0, 0), Qt::UTC).toSecsSinceEpoch());
+  };
+  const auto date = [](double moment) { return QDateTime::fromSecsSinceEpoch(std::llround(moment), Qt::UTC); };
+  const struct {
+    const char* boundary;
+    TRange range;
+    int maxTicks;
+    std::function<bool(const QDateTime&)> isBoundary;
+  } rows[] = {
+      {"midnight",
+       {at(2026, 9, 20) + 3600, at(2026, 9, 27)},
+       8,
+       [](const QDateTime& t) { return t.time() == QTime(0, 0); }},
+      {"Monday",
+       {at(2026, 9, 17) + 5000, at(2026, 11, 20)},
+       10,
+       [](const QDateTime& t) { return t.time() == QTime(0, 0) && t.date().dayOfWeek() == Qt::Monday; }},
+      {"the 1st",
+       {at(2026, 3, 19), at(2026, 12, 19)},
+       10,
+       [](const QDateTime& t) { return t.time() == QTime(0, 0) && t.date().day() == 1; }},
+      {"a quarter",
+       {at(2024, 12, 19), at(2026, 12, 19)},
+       9,
+       [](const QDateTime& t) { return t.date().day() == 1 && (t.date().month() - 1) % 3 == 0; }},
+      {"1 January",
+       {at(2016, 12, 19), at(2026, 12, 19)},
+       10,
+       [](const QDateTime& t) { return t.time() == QTime(0, 0) && t.date().day() == 1 && t.date().month() == 1; }},
+      {"1 January of a decade",
+       {at(1955, 6, 1), at(2026, 12, 19)},
+       8,
+       [](const QDateTime& t) { return t.date() == QDate(t.date().year(), 1, 1) && t.date().year() % 10 == 0; }},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.boundary);
+    const ChartAxis::TTimeTicks ticks = ChartAxis::TimeTicks(row.range, row.maxTicks);
+    ASSERT_GE(ticks.At.size(), 2u);
+    EXPECT_LE(static_cast<int>(ticks.At.size()), row.maxTicks + 1);
+    for (const double tick : ticks.At) {
+      EXPECT_TRUE(row.isBoundary(date(tick))) << date(tick).toString(Qt::ISODate).toStdString();
+      EXPECT_TRUE(tick >= row.range.From && tick <= row.range.To);
+    }
+  }
+}
+
+TEST_F(ArchiveChartWindowTest, TheReadOutStaysInSightEdgeLabelsStayWholeAndThePictureSaysWhatItShows) {
+  // The cursor on the last record, then the keys zoom into the middle and
+  // pan to the start: the read-out follows onto records in sight.
+  Plot().PointAt(static_cast<int>(Plot().PixelOf(Window.Data().X(143))));
+  ASSERT_EQ(Plot().CursorRecord(), 143);
+  for (const Qt::Key key : {Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Plus, Qt::Key_Left, Qt::Key_Left, Qt::Key_Left,
+                            Qt::Key_Left, Qt::Key_Left, Qt::Key_Left, Qt::Key_Right}) {
+    QTest::keyClick(&Plot(), key);
+    const int cursor = Plot().CursorRecord();
+    ASSERT_GE(cursor, 0);
+    const double x = Window.Data().X(cursor);
+    EXPECT_TRUE(x >= Plot().TimeRange().From && x <= Plot().TimeRange().To) << key;
+    EXPECT_EQ(Window.RecordReadOut()->text(), QString::number(cursor + 1));
+  }
+
+  // A day from midnight to midnight puts its last tick, and the date under
+  // it, on the right edge: the labels are moved inwards, not cut.
+  TArchiveChartWindow day{Dialogs};
+  std::vector<QByteArrayList> rows;
+  for (int n = 0; n <= 48; ++n)
+    rows.push_back({QDateTime(QDate(2005, 3, 7), QTime(0, 0), Qt::UTC)
+                        .addSecs(1800 * n)
+                        .toString(QStringLiteral("dd/MM/yyyy HH.mm.ss"))
+                        .toLatin1(),
+                    QByteArray::number(n % 7)});
+  day.SetArchive(*Archive({"DATETIME", "SUMALPHA"}, rows), {});
+  day.resize(900, 520);
+  day.show();
+  const QImage& image = day.ChartPlot()->Image();
+  for (int y = image.height() - 34; y < image.height(); ++y)
+    for (const int x : {0, image.width() - 1}) EXPECT_EQ(image.pixel(x, y), qRgb(255, 255, 255)) << x << ' ' << y;
+
+  Window.setWindowTitle(QStringLiteral("График архива"));
+  const QImage picture = Plot().Picture(Window.windowTitle());
+  ASSERT_EQ(picture.width(), Plot().Image().width());
+  int inkRowsAbove = 0;
+  for (int y = 0; y < 40; ++y) {
+    bool ink = false;
+    for (int x = 0; x < picture.width() && !ink; ++x) ink = picture.pixel(x, y) != qRgb(255, 255, 255);
+    inkRowsAbove += ink;
+  }
+  EXPECT_GT(inkRowsAbove, 8) << "title and period over the chart";
+  int swatch = 0;
+  for (int y = picture.height() - 40; y < picture.height(); ++y)
+    for (int x = 0; x < 40; ++x) swatch += picture.pixel(x, y) == Plot().Colour(Alpha).rgb();
+  EXPECT_GT(swatch, 50) << "the legend names SUMALPHA in its colour";
 }

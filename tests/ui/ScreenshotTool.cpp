@@ -11,7 +11,10 @@
 #include "ComResourceSetupEng.h"
 #include "DeviceArchive.h"
 #include "EnterDevNumber.h"
+#include "HistoryStore.h"
+#include "HistoryWindow.h"
 #include "InstallationEmulator.h"
+#include "NGAS.h"
 #include "NGASDelayTime.h"
 #include "ProgramSetup.h"
 #include "PtyEmulatorServer.h"
@@ -28,6 +31,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLocale>
@@ -237,13 +241,60 @@ int main(int argc, char* argv[]) {
     TArchiveChartWindow chart(dialogs);
     chart.resize(980, 640);
     chart.show();
-    chart.SetArchive(archive, {});
+    // The captions the table gives the columns, which name the units.
+    const TNGAS ngas(nullptr);
+    QStringList captions;
+    for (int c = 0; c < columns.Count(); ++c)
+      for (int a = 0; a < ngas.ArchVarList().Count(); ++a)
+        if (ngas.ArchVarList().GetItem(a)->Name == columns.GetItem(c)->Name)
+          captions << Win1251::ToUnicode(ngas.ArchCaptionVarList().GetItem(a)->Name);
+    chart.SetArchive(archive, captions);
     QApplication::processEvents();
     chart.ChartPlot()->PointAt(chart.ChartPlot()->width() / 2);
     Save(&chart, folder, QStringLiteral("archive-chart-week"));
     chart.LogScaleBox()->setChecked(true);
     chart.ChartPlot()->ZoomAt(chart.ChartPlot()->width() / 2, 0.3);
     Save(&chart, folder, QStringLiteral("archive-chart-week-log"));
+  }
+  // A year of minute records in a history store, with an outage of three
+  // days and one of five hours: the window "История" over the year and
+  // over its last day, and the time the year takes to draw.
+  {
+    QTemporaryDir storeDir;
+    const QString database = storeDir.filePath(QStringLiteral("history.sqlite"));
+    const TNGAS ngas(nullptr);
+    const TArchiveGenerator year(525600, QDateTime(QDate(2026, 12, 8), QTime(14, 0)), 60,
+                                 {"00107", "12", "16", "25", "80"});
+    TDeviceArchive archive;
+    archive.SetColumns(ngas.ArchVarList());
+    for (int n = 1; n <= year.Records(); ++n) {
+      const bool outage = (n > 200000 && n <= 200000 + 3 * 1440) || (n > 480000 && n <= 480300);
+      if (!outage) archive.AppendRecord(*year.Record(ngas.ArchVarList(), n));
+    }
+    {
+      THistoryStore store(database);
+      if (!store.Open() || !store.StoreArchive(1, archive)) FSavedAll = false;
+    }
+    QHash<QByteArray, QString> captions;
+    for (int c = 0; c < ngas.ArchVarList().Count(); ++c)
+      captions.insert(ngas.ArchVarList().GetItem(c)->Name,
+                      Win1251::ToUnicode(ngas.ArchCaptionVarList().GetItem(c)->Name));
+    THistoryWindow history(dialogs, captions);
+    history.resize(1100, 720);
+    history.show();
+    history.SetDatabase(database);
+    QElapsedTimer timer;
+    timer.start();
+    history.ShowPeriod(THistoryWindow::TPeriodKind::Year);
+    std::printf("history-window year records=%lld ms=%lld\n", static_cast<long long>(history.PeriodRecords()),
+                static_cast<long long>(timer.elapsed()));
+    QApplication::processEvents();
+    history.Chart()->ChartPlot()->PointAt(history.Chart()->ChartPlot()->width() * 2 / 3);
+    Save(&history, folder, QStringLiteral("history-year"));
+    SaveImage(history.Chart()->ChartPlot()->Picture(history.Chart()->windowTitle()), folder,
+              QStringLiteral("history-year-picture"));
+    history.ShowPeriod(THistoryWindow::TPeriodKind::Week);
+    Save(&history, folder, QStringLiteral("history-week"));
   }
   TComPropertiesDialog serial;
   serial.show();

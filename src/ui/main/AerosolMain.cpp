@@ -103,6 +103,7 @@ void TMainForm::FormCreate() {
   ArrangeControls();
   OpenChannel();
   LoadPackingFile();
+  LoadHistoryFile();
   CreateCommands();
 
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
@@ -135,6 +136,8 @@ void TMainForm::ConnectControls() {
   command(FUi->RS232MenuItem, TCommand::SerialSettings);
   connect(FUi->PackRequestsMenuItem, &QAction::triggered, this, &TMainForm::PackRequestsMenuItemClick);
   command(FUi->AccessLevelMenuItem, TCommand::AccessLevel);
+  command(FUi->HistoryDatabaseMenuItem, TCommand::HistoryDatabase);
+  command(FUi->SyncButton, TCommand::SyncHistory);
   command(FUi->AboutMenuItem, TCommand::About);
   command(FUi->ExitMenuItem, TCommand::Exit);
 
@@ -166,6 +169,7 @@ void TMainForm::ArrangeControls() {
   FUi->ToolButton4->setIcon(look->standardIcon(QStyle::SP_ComputerIcon));
   FUi->DispatchButton->setIcon(look->standardIcon(QStyle::SP_ArrowUp));
   FUi->RequestButton->setIcon(look->standardIcon(QStyle::SP_ArrowDown));
+  FUi->SyncButton->setIcon(look->standardIcon(QStyle::SP_BrowserReload));
   FUi->MainToolBar->setFixedHeight(kToolBarHeight);
   for (QAction* action : FUi->MainToolBar->actions()) {
     if (auto* button = qobject_cast<QToolButton*>(FUi->MainToolBar->widgetForAction(action))) {
@@ -210,7 +214,8 @@ void TMainForm::CreatePages() {
       [this](int bit) { TestBitClick(bit); });
   FSpectrPage =
       std::make_unique<TSpectrPage>(*FController, FDialogs, *FUi->MainSpectrSheet, *FUi->BkSpectrSheet, *FSpectrTabs);
-  FArchivePage = std::make_unique<TArchivePage>(*FController, FDialogs, *this, *FUi->ArchiveSheet, *FUi->ChartButton);
+  FArchivePage = std::make_unique<TArchivePage>(*FController, FDialogs, *this, *FUi->ArchiveSheet, *FUi->ChartButton,
+                                                *FUi->HistoryButton);
   ConnectCoefficientButtons();
 }
 
@@ -238,6 +243,8 @@ void TMainForm::ApplyAccessRights(const QByteArray& access) {
   FSettingsTabs->Show(Shown(rights.SettingsPages));
   FSpectrTabs->Show(Shown(rights.SpectrPages));
   FMainTabs->Show(Shown(rights.MainPages));
+  // The history window belongs to the archive page and goes with it.
+  if (!FMainTabs->IsShown(kArchivePage)) FArchivePage->CloseHistory();
   // The sub-page that a new level brings on the screen was not read: its
   // controls show whatever an earlier read left in them.
   if (CurrentSettingsPage() != settingsPage) ForgetSettingsRead();
@@ -326,6 +333,7 @@ void TMainForm::MainPageControlChange() {
   const bool device = page == kSettingsPage || files;
   FUi->RequestButton->setVisible(device);
   FUi->DispatchButton->setVisible(device);
+  FUi->SyncButton->setVisible(page == kArchivePage);
 }
 
 void TMainForm::ToolButton1Click() {

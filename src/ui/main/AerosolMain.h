@@ -82,6 +82,8 @@ class TMainForm : public QMainWindow {
   void SaveDeviceDataFile();
   // qev.pck: the operator's choice of packed requests, handed to the driver.
   void LoadPackingFile();
+  // qev.hst: the history database, handed to the archive page.
+  void LoadHistoryFile();
 
   TBusyState BusyState() const { return FController->BusyState(); }
   bool TestMode() const { return FTestMode; }
@@ -169,6 +171,8 @@ class TMainForm : public QMainWindow {
   void AccessLevelCommand();
   void CreateAboutForm();
   void AboutCommand();
+  // "База истории...": the database named, remembered in qev.hst.
+  void HistoryDatabaseCommand();
   void ConnectCoefficientButtons();
   // The context menus of the terminal and dump pages.
   void ConnectLogMenus();

@@ -118,6 +118,9 @@ void TMainForm::CreateCommands() {
       {TCommand::ReadArchiveFile,
        {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveFileCommand(std::move(token)); }}},
       {TCommand::SaveArchiveFile, {reading, [this](TBusyToken) { FArchivePage->SaveArchiveFileCommand(); }}},
+      {TCommand::SyncHistory,
+       {reading, [this](TBusyToken token) { FArchivePage->SyncHistoryCommand(std::move(token)); }}},
+      {TCommand::HistoryDatabase, {reading, plain(&TMainForm::HistoryDatabaseCommand)}},
       // The close asks its own question, busy as the other commands.
       {TCommand::Exit,
        {reading,

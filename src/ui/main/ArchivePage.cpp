@@ -6,11 +6,20 @@
 #include "DeviceArchive.h"
 #include "DeviceArchiveParamSelector.h"
 #include "DeviceArchiveView.h"
+#include "HistoryFile.h"
+#include "HistoryStore.h"
+#include "HistorySync.h"
+#include "HistoryWindow.h"
 #include "NGAS.h"
 #include "OperatorDialogs.h"
 #include "PageFill.h"
+#include "ProgressSink.h"
 #include "TransferWaitWindow2.h"
+#include "Win1251.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableView>
@@ -29,6 +38,15 @@ const QString kArchiveFileLoading = QStringLiteral("чтение архива и
 const QString kArchiveFileReadFailed = QStringLiteral("Чтение архива из файла не удалось!");
 const QString kArchiveFileWriteFailed = QStringLiteral("Запись архива из файла не удалось!");
 
+const QString kHistorySyncing = QStringLiteral("синхронизация истории");
+const QString kHistorySyncFailed = QStringLiteral(
+    "Синхронизация не закончена: связь с прибором прервана. Записей добавлено: %1, в базе истории: %2. "
+    "Следующая синхронизация продолжит с этого места.");
+const QString kHistorySyncCancelled =
+    QStringLiteral("Синхронизация прервана. Записей добавлено: %1, в базе истории: %2.");
+const QString kHistorySynced = QStringLiteral("Синхронизация закончена. Записей добавлено: %1, в базе истории: %2.");
+const QString kHistoryStoreFailed = QStringLiteral("Базу истории открыть не удалось: %1");
+
 const TOperatorDialogs::TFileRequest kArchiveFilesToOpen{QStringLiteral("Файлы архивов (*.daf);;Все файлы (*.*)"),
                                                          QStringLiteral("daf")};
 const TOperatorDialogs::TFileRequest kArchiveFilesToSave{
@@ -37,17 +55,20 @@ const TOperatorDialogs::TFileRequest kArchiveFilesToSave{
 }  // namespace
 
 TArchivePage::TArchivePage(TMainController& controller, TOperatorDialogs& dialogs, QWidget& window, QWidget& sheet,
-                           QPushButton& chartButton)
+                           QPushButton& chartButton, QPushButton& historyButton)
     : FController(controller),
       FDialogs(dialogs),
       FWindow(window),
       FChartButton(chartButton),
+      FHistoryButton(historyButton),
+      FHistoryDatabase(HistoryFile::DefaultDatabase()),
       FView(new TDeviceArchiveView(&sheet)),
       FParamSelector(std::make_unique<TArchiveParamSelector>(dialogs, &window)) {
   FillPage(&sheet, FView);
   TNGAS& ngas = *controller.NGAS();
   FParamSelector->SetVarLists(ngas.ArchVarList(), ngas.ArchCaptionVarList(), ngas.ArchDefaultMaskVarList());
   connect(&FChartButton, &QPushButton::clicked, this, &TArchivePage::ChartButtonClick);
+  connect(&FHistoryButton, &QPushButton::clicked, this, &TArchivePage::HistoryButtonClick);
   connect(FView, &TDeviceArchiveView::ArchiveChanged, this, &TArchivePage::ArchiveViewArchiveChanged);
 }
 
@@ -173,6 +194,75 @@ void TArchivePage::ShowArchiveChart() {
   const int columns = shown.Columns() ? shown.Columns()->Count() : 0;
   for (int c = 0; c < columns; ++c) captions << FView->ColumnCaption(c);
   FChartWindow->SetArchive(shown, captions);
+}
+
+void TArchivePage::SetHistoryDatabase(const QString& databaseName) {
+  FHistoryDatabase = databaseName;
+  if (FHistoryWindow) FHistoryWindow->SetDatabase(databaseName);
+}
+
+void TArchivePage::CloseHistory() {
+  if (FHistoryWindow) FHistoryWindow->close();
+}
+
+void TArchivePage::HistoryButtonClick() {
+  if (!FHistoryWindow) {
+    const TNGAS& ngas = *FController.NGAS();
+    QHash<QByteArray, QString> captions;
+    for (int c = 0; c < ngas.ArchVarList().Count() && c < ngas.ArchCaptionVarList().Count(); ++c)
+      captions.insert(ngas.ArchVarList().GetItem(c)->Name,
+                      Win1251::ToUnicode(ngas.ArchCaptionVarList().GetItem(c)->Name));
+    FHistoryWindow = std::make_unique<THistoryWindow>(FDialogs, std::move(captions), &FWindow);
+    FHistoryWindow->SetDatabase(FHistoryDatabase);
+  } else if (!FHistoryWindow->isVisible()) {
+    FHistoryWindow->Refresh();
+  }
+  FHistoryWindow->show();
+  FHistoryWindow->raise();
+  FHistoryWindow->activateWindow();
+}
+
+void TArchivePage::SyncHistoryCommand(TBusyToken token) {
+  const QString database = FHistoryDatabase;
+  if (!THistoryStore::IsPostgresName(database)) QDir().mkpath(QFileInfo(database).absolutePath());
+  // Filled on the link thread, read after its job is done.
+  auto result = std::make_shared<THistorySyncResult>();
+  auto storeFailure = std::make_shared<QString>();
+  TProgressSink* bar = FController.ArchiveProgress();
+  const TCancelFlag* cancel = FController.WaitWindow2Btn()->CancelFlag();
+  FController.Exchange(
+      TMainController::TWait::Archive, kHistorySyncing,
+      [database, result, storeFailure, bar, cancel](TNGAS& ngas) {
+        // A store of the link thread's own: a store object stays on the
+        // thread that opened it.
+        THistoryStore store(database);
+        if (!store.Open()) {
+          *storeFailure = store.ErrorText();
+          return false;
+        }
+        const auto progress = [bar](int done, int total) {
+          ShowProgress(bar, total > 0 ? static_cast<int>(int64_t{done} * 100 / total) : 100);
+        };
+        *result = THistorySync::Run(ngas, store, progress, cancel);
+        return result->Ok;
+      },
+      [this, token, result, storeFailure](bool) { HistorySynced(*result, *storeFailure); });
+}
+
+void TArchivePage::HistorySynced(const THistorySyncResult& result, const QString& storeFailure) {
+  if (FHistoryWindow && FHistoryWindow->isVisible()) FHistoryWindow->Refresh();
+  if (!storeFailure.isEmpty()) {
+    Warning(kHistoryStoreFailed.arg(storeFailure));
+    return;
+  }
+  const QString added = QString::number(result.New);
+  const QString stored = QString::number(result.Stored);
+  if (result.Cancelled)
+    FDialogs.Message(TMessageKind::Information, kHistorySyncCancelled.arg(added, stored), QMessageBox::Ok);
+  else if (!result.Ok)
+    Warning(kHistorySyncFailed.arg(added, stored));
+  else
+    FDialogs.Message(TMessageKind::Information, kHistorySynced.arg(added, stored), QMessageBox::Ok);
 }
 
 void TArchivePage::Warning(const QString& text) { FDialogs.Message(TMessageKind::Warning, text, QMessageBox::Yes); }

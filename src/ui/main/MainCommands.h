@@ -35,4 +35,6 @@ enum class TCommand : uint8_t {
   About = 31,
   DeviceNumber = 32,
   Exit = 33,
+  SyncHistory = 34,
+  HistoryDatabase = 35,
 };

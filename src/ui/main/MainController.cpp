@@ -73,6 +73,8 @@ bool TMainController::OpenChannel() {
   return open;
 }
 
+TProgressSink* TMainController::ArchiveProgress() const { return FArchiveProgress.get(); }
+
 void TMainController::ExecuteCommand(TCommand command) {
   const auto entry = FCommands.find(command);
   if (entry == FCommands.end()) return;

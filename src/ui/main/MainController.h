@@ -21,6 +21,7 @@ class TListBoxLog;
 class TNGAS;
 class TOpenProtocolDriver;
 class TOperatorDialogs;
+class TProgressSink;
 class TRS232Channel;
 class TSerialPort;
 class TWaitWindow;
@@ -65,6 +66,9 @@ class TMainController : public QObject {
   TNGAS* NGAS() const { return FNGAS.get(); }
   TWaitWindow* WaitWindow() const { return FWaitWindow.get(); }
   TWaitWindow2Btn* WaitWindow2Btn() const { return FWaitWindow2Btn.get(); }
+  // The archive wait window's bar of the whole read, for an exchange of
+  // many records that counts them itself (the history sync).
+  TProgressSink* ArchiveProgress() const;
   // The log pages as the driver writes them; the operator clears them here.
   TCrossThreadLog& CommLog() const { return *FCommLog; }
   TCrossThreadLog& DebugLog() const { return *FDebugLog; }

@@ -45,6 +45,14 @@ std::optional<double> ChartNumber(const QByteArray& text) {
   return negative ? -value : value;
 }
 
+// A value that is a name written in digits rather than a quantity: an
+// integer part with a leading zero, as the serial number "00107".
+bool LooksLikeName(const QByteArray& text) {
+  const QByteArray value = text.trimmed();
+  const int start = value.startsWith('-') || value.startsWith('+') ? 1 : 0;
+  return value.size() > start + 1 && value[start] == '0' && std::isdigit(static_cast<unsigned char>(value[start + 1]));
+}
+
 int FindSeries(const std::vector<TArchiveChartData::TSeries>& series, const char* name) {
   for (size_t i = 0; i < series.size(); ++i)
     if (TextUtils::SameTextAscii(series[i].Name, name)) return static_cast<int>(i);
@@ -95,18 +103,21 @@ TArchiveChartData::TArchiveChartData(const TDeviceArchive& archive, const QStrin
     series.Caption = c < captions.size() ? captions[c] : QString();
     series.ShownByDefault = ShownByDefault(series.Name);
     series.Values.assign(static_cast<size_t>(records), kNoNumber);
+    series.Unit = UnitOf(series.Caption);
     int numbers = 0;
     int texts = 0;
-    for (int r = 0; r < records; ++r) {
+    bool names = IsTextColumn(series.Name);
+    for (int r = 0; r < records && !names; ++r) {
       const QByteArray value = archive.Value(r, c);
       if (std::all_of(value.begin(), value.end(), [](char b) { return static_cast<unsigned char>(b) <= 32; })) continue;
       ++texts;
+      names = LooksLikeName(value);
       if (const auto number = ChartNumber(value)) {
         series.Values[static_cast<size_t>(r)] = *number;
         ++numbers;
       }
     }
-    if (numbers > 0 && 2 * numbers >= texts) FSeries.push_back(std::move(series));
+    if (!names && numbers > 0 && 2 * numbers >= texts) FSeries.push_back(std::move(series));
   }
   for (const TLevelNames& names : kLevels) {
     const int measured = FindSeries(FSeries, names.Column);
@@ -155,6 +166,16 @@ bool TArchiveChartData::ShownByDefault(const QByteArray& name) {
   static const QByteArrayList kHidden = {"MODE",        "STATUS",      "DRYCONTACTIN", "DRYCONTACTOUT",
                                          "ALPHAALARM1", "ALPHAALARM2", "BETAALARM1",   "BETAALARM2"};
   return !kHidden.contains(upper) && !(upper.contains("ALARM") && upper.endsWith("ON"));
+}
+
+bool TArchiveChartData::IsTextColumn(const QByteArray& name) { return TextUtils::SameTextAscii(name, "SERIALN"); }
+
+QString TArchiveChartData::UnitOf(const QString& caption) {
+  const QString trimmed = caption.trimmed();
+  const qsizetype open = trimmed.lastIndexOf('(');
+  if (!trimmed.endsWith(')') || open < 0) return {};
+  QString unit = trimmed.mid(open + 1, trimmed.size() - open - 2).trimmed();
+  return unit.replace(QStringLiteral("**2"), QStringLiteral("²")).replace(QStringLiteral("**3"), QStringLiteral("³"));
 }
 
 std::pair<int, int> TArchiveChartData::Within(const ChartAxis::TRange& range) const {

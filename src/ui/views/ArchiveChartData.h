@@ -13,7 +13,8 @@
 class TDeviceArchive;
 
 // An archive as the trend chart draws it: where each record lies on the
-// time axis and the numbers of every numeric column, read once so that the
+// time axis and the numbers of every numeric column (a column of names such
+// as the serial number is none), read once so that the
 // chart redraws without parsing texts again.
 //
 // A record lies at the moment its DATETIME names. A record without a valid
@@ -28,6 +29,9 @@ class TArchiveChartData {
     int Column = 0;  // in the archive
     QByteArray Name;
     QString Caption;
+    // The unit the caption names in its closing brackets ("Бк/м³" for
+    // "(Бк/м**3)"); empty without one.
+    QString Unit;
     std::vector<double> Values;  // one per record; NaN where it is no number
     bool ShownByDefault = true;
     // The series holding the two alarm levels of this one (ALPHAALARM1/2 for
@@ -48,6 +52,11 @@ class TArchiveChartData {
   // flags) and the alarm settings (drawn as levels on their columns) start
   // hidden; the measured values start shown.
   static bool ShownByDefault(const QByteArray& name);
+  // Columns that hold names, never quantities (the serial number), get no
+  // band; nor does a column with a value written as a name is, with a
+  // leading zero ("00107").
+  static bool IsTextColumn(const QByteArray& name);
+  static QString UnitOf(const QString& caption);
 
   int RecordCount() const { return static_cast<int>(FX.size()); }
   // True when the axis is one of time, false when it counts records.

@@ -38,6 +38,8 @@ const QColor kFrame(170, 170, 170);
 const QColor kGrid(232, 232, 232);
 const QColor kLabel(70, 70, 70);
 const QColor kCursor(90, 90, 90);
+const QColor kGapShade(215, 0, 0, 28);
+const QColor kGapMark(215, 0, 0);
 
 // The columns the operator reads most keep their colours whatever else the
 // archive holds; the others take the rest in turn. None of them is the
@@ -111,6 +113,7 @@ void TArchiveChartPlot::SetData(const TArchiveChartData* data) {
     }
     FRange = FData->Extent();
   }
+  FGaps.clear();
   FCursor = -1;
   Draw();
 }
@@ -145,6 +148,7 @@ double TArchiveChartPlot::MinSpan() const { return FData && FData->Timed() ? kMi
 void TArchiveChartPlot::ZoomAt(int x, double factor) {
   if (!FData) return;
   FRange = ChartAxis::Zoom(FRange, MomentAt(x), factor, FData->Extent(), MinSpan());
+  KeepCursorInSight();
   Draw();
 }
 
@@ -152,7 +156,73 @@ void TArchiveChartPlot::PanBy(int pixels) {
   if (!FData) return;
   const double width = std::max(1, this->width() - kAxisWidth - kRightMargin);
   FRange = ChartAxis::Pan(FRange, -pixels * FRange.Span() / width, FData->Extent());
+  KeepCursorInSight();
   Draw();
+}
+
+void TArchiveChartPlot::KeepCursorInSight() {
+  if (FCursor < 0) return;
+  const double x = FData->X(FCursor);
+  if (x >= FRange.From && x <= FRange.To) return;
+  // The read-out goes to the record in sight nearest to where it was, or
+  // shows none when no record is in sight.
+  const auto [first, end] = FData->Within(FRange);
+  if (first >= end) return SetCursor(-1);
+  SetCursor(FData->Order()[static_cast<size_t>(x > FRange.To ? end - 1 : first)]);
+}
+
+void TArchiveChartPlot::SetGaps(std::vector<ChartAxis::TRange> gaps) {
+  FGaps = std::move(gaps);
+  Draw();
+}
+
+QImage TArchiveChartPlot::Picture(const QString& title) const {
+  if (FImage.isNull()) return {};
+  QFont bold = font();
+  bold.setBold(true);
+  bold.setPointSizeF(font().pointSizeF() + 1);
+  const QFontMetrics boldMetrics(bold);
+  const QFontMetrics metrics(font());
+  const int margin = 10;
+  const int row = metrics.height() + 4;
+
+  // The period in sight, the legend of the shown columns with their units
+  // and captions: a picture that says what it shows away from the program.
+  QString period;
+  if (FData && FData->Timed())
+    period =
+        QStringLiteral("Период: %1 — %2").arg(ChartAxis::MomentLabel(FRange.From), ChartAxis::MomentLabel(FRange.To));
+  else if (FData)
+    period = QStringLiteral("Записи с %1 по %2").arg(std::ceil(FRange.From) + 1).arg(std::floor(FRange.To) + 1);
+  std::vector<int> shown;
+  for (size_t i = 0; i < FShown.size(); ++i)
+    if (FShown[i]) shown.push_back(static_cast<int>(i));
+
+  const int headerHeight = margin + boldMetrics.height() + row;
+  const int legendHeight = static_cast<int>(shown.size()) * row + margin;
+  QImage picture(FImage.width(), headerHeight + FImage.height() + legendHeight, QImage::Format_RGB32);
+  picture.fill(kBackground);
+  QPainter painter(&picture);
+  painter.setPen(kLabel);
+  painter.setFont(bold);
+  painter.drawText(QRect(margin, margin, picture.width() - 2 * margin, boldMetrics.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter, title);
+  painter.setFont(font());
+  painter.drawText(QRect(margin, margin + boldMetrics.height(), picture.width() - 2 * margin, row),
+                   Qt::AlignLeft | Qt::AlignVCenter, period);
+  painter.drawImage(0, headerHeight, FImage);
+  int y = headerHeight + FImage.height();
+  for (const int index : shown) {
+    const TArchiveChartData::TSeries& series = FData->Series()[static_cast<size_t>(index)];
+    painter.fillRect(QRect(margin, y + row / 2 - 5, 10, 10), Colour(index));
+    QString text = QString::fromLatin1(series.Name);
+    if (!series.Unit.isEmpty()) text += QStringLiteral(", ") + series.Unit;
+    if (!series.Caption.isEmpty()) text += QStringLiteral(" — ") + series.Caption;
+    painter.setPen(kLabel);
+    painter.drawText(QRect(margin + 16, y, picture.width() - margin - 16, row), Qt::AlignLeft | Qt::AlignVCenter, text);
+    y += row;
+  }
+  return picture;
 }
 
 void TArchiveChartPlot::PointAt(int x) {
@@ -279,6 +349,14 @@ void TArchiveChartPlot::DrawTimeAxis(QPainter& painter, int top, int bottom) {
     painter.drawText(QRect(0, bottom + 2 + row, left - 4, row), Qt::AlignRight | Qt::AlignVCenter,
                      QStringLiteral("№ записи"));
   }
+  // Where history is missing: shaded over the bands, a red bar on the axis.
+  for (const ChartAxis::TRange& gap : FGaps) {
+    const double from = std::clamp(PixelOf(gap.From), static_cast<double>(left), static_cast<double>(right));
+    const double to = std::clamp(PixelOf(gap.To), static_cast<double>(left), static_cast<double>(right));
+    if (to <= from) continue;
+    painter.fillRect(QRectF(from, top, to - from, bottom - top), kGapShade);
+    painter.fillRect(QRectF(from, bottom - 1, std::max(2.0, to - from), 4), kGapMark);
+  }
   for (size_t i = 0; i < ticks.size(); ++i) {
     const double x = std::round(PixelOf(ticks[i].first));
     if (x < left || x > right) continue;
@@ -286,7 +364,10 @@ void TArchiveChartPlot::DrawTimeAxis(QPainter& painter, int top, int bottom) {
     painter.drawLine(QLineF(x, top, x, bottom));
     painter.setPen(kLabel);
     painter.drawLine(QLineF(x, bottom, x, bottom + 3));
-    const QRect label(static_cast<int>(x) - kTimeTickSpacing / 2, bottom + 3, kTimeTickSpacing, row);
+    // A label at either end is moved inwards rather than cut by the edge.
+    const int labelWidth = std::max(metrics.horizontalAdvance(ticks[i].second), metrics.horizontalAdvance(days[i])) + 4;
+    const int labelLeft = std::clamp(static_cast<int>(x) - labelWidth / 2, 0, FImage.width() - labelWidth);
+    const QRect label(labelLeft, bottom + 3, labelWidth, row);
     painter.drawText(label, Qt::AlignCenter, ticks[i].second);
     if (!days[i].isEmpty()) painter.drawText(label.translated(0, row), Qt::AlignCenter, days[i]);
   }
@@ -313,10 +394,10 @@ void TArchiveChartPlot::DrawBand(QPainter& painter, const TBand& band, int serie
 
   painter.save();
   painter.setClipRect(rect.adjusted(1, 1, 0, 0));
-  QRect label;
-  if (series.Level2 >= 0)
-    label = DrawLevel(painter, band, series.Level2, kLevel2Colour, QStringLiteral("Уставка 2"), {});
-  if (series.Level1 >= 0) DrawLevel(painter, band, series.Level1, kLevel1Colour, QStringLiteral("Уставка 1"), label);
+  const double level2 = series.Level2 >= 0 ? DrawLevel(painter, band, series.Level2, kLevel2Colour)
+                                           : std::numeric_limits<double>::quiet_NaN();
+  const double level1 = series.Level1 >= 0 ? DrawLevel(painter, band, series.Level1, kLevel1Colour)
+                                           : std::numeric_limits<double>::quiet_NaN();
 
   // One step through the records in sight and one beyond each edge, so that
   // the line runs on to the edges. Each pixel column keeps the first, the
@@ -399,6 +480,12 @@ void TArchiveChartPlot::DrawBand(QPainter& painter, const TBand& band, int serie
     painter.setBrush(mark);
     painter.drawEllipse(at, 3, 3);
   }
+  painter.setRenderHint(QPainter::Antialiasing, false);
+  // The labels of the levels go over the line and its marks, so that no
+  // point above a level hides what the level is.
+  const QString unit = series.Unit.isEmpty() ? QString() : QStringLiteral(" ") + series.Unit;
+  const QRect label2 = LevelLabel(painter, band, level2, kLevel2Colour, QStringLiteral("Уставка 2"), unit, {});
+  LevelLabel(painter, band, level1, kLevel1Colour, QStringLiteral("Уставка 1"), unit, label2);
   painter.restore();
 
   // The name over the band's top left corner, on the background so that the
@@ -407,7 +494,8 @@ void TArchiveChartPlot::DrawBand(QPainter& painter, const TBand& band, int serie
   bold.setBold(true);
   painter.save();
   painter.setFont(bold);
-  const QString title = QString::fromLatin1(series.Name);
+  const QString title =
+      QString::fromLatin1(series.Name) + (series.Unit.isEmpty() ? QString() : QStringLiteral(", ") + series.Unit);
   const QRect titleRect = QFontMetrics(bold).boundingRect(title).adjusted(-3, -1, 3, 1);
   const QRect placed(rect.left() + 4, rect.top() + 2, titleRect.width(), titleRect.height());
   painter.fillRect(placed, QColor(255, 255, 255, 210));
@@ -416,13 +504,13 @@ void TArchiveChartPlot::DrawBand(QPainter& painter, const TBand& band, int serie
   painter.restore();
 }
 
-QRect TArchiveChartPlot::DrawLevel(QPainter& painter, const TBand& band, int level, const QColor& colour,
-                                   const QString& text, const QRect& clearOf) {
+double TArchiveChartPlot::DrawLevel(QPainter& painter, const TBand& band, int level, const QColor& colour) {
   const std::vector<double>& values = FData->Series()[static_cast<size_t>(level)].Values;
   const auto [first, end] = FData->Within(FRange);
   const int from = std::max(first - 1, 0);
   const int to = std::min(end + 1, FData->RecordCount());
-  if (from >= to) return {};
+  double shownValue = std::numeric_limits<double>::quiet_NaN();
+  if (from >= to) return shownValue;
   // A setting changed during the archive gives a step: each level runs from
   // its first record to the record that brought the next one.
   QPen pen(colour, 2, Qt::CustomDashLine);
@@ -433,14 +521,15 @@ QRect TArchiveChartPlot::DrawLevel(QPainter& painter, const TBand& band, int lev
     return std::clamp(PixelOf(FData->X(FData->Order()[static_cast<size_t>(p)])), band.Rect.left() - 1.0,
                       band.Rect.right() + 1.0);
   };
-  double shownValue = std::numeric_limits<double>::quiet_NaN();
   int start = from;
+  // The label names the level in effect at the right of what is in sight:
+  // the last run drawn.
   const auto drawRun = [&](int stop) {
     const double value = valueAt(start);
     if (!IsNumber(value)) return;
     const double y = std::round(band.YOf(value, FLogarithmic));
     painter.drawLine(QLineF(xAt(start), y, xAt(stop), y));
-    if (xAt(stop) >= band.Rect.right()) shownValue = value;
+    if (xAt(stop) >= band.Rect.left()) shownValue = value;
   };
   for (int p = from + 1; p < to; ++p) {
     const double a = valueAt(start);
@@ -450,16 +539,21 @@ QRect TArchiveChartPlot::DrawLevel(QPainter& painter, const TBand& band, int lev
     start = p;
   }
   drawRun(to - 1);
-  if (!IsNumber(shownValue)) return {};
-  const QString label = text + QStringLiteral(": ") + ChartAxis::ValueLabel(shownValue);
+  return shownValue;
+}
+
+QRect TArchiveChartPlot::LevelLabel(QPainter& painter, const TBand& band, double value, const QColor& colour,
+                                    const QString& text, const QString& unit, const QRect& clearOf) {
+  if (!IsNumber(value)) return {};
+  const QString label = text + QStringLiteral(": ") + ChartAxis::ValueLabel(value) + unit;
   const QFontMetrics metrics(painter.font());
-  const int y = static_cast<int>(band.YOf(shownValue, FLogarithmic));
+  const int y = static_cast<int>(band.YOf(value, FLogarithmic));
   // Above its line, or under it where the band ends above the line or the
   // other level's label is there.
   QRect box(band.Rect.right() - metrics.horizontalAdvance(label) - 8, y - metrics.height() - 1,
             metrics.horizontalAdvance(label) + 4, metrics.height());
   if (box.top() <= band.Rect.top() || box.intersects(clearOf)) box.moveTop(y + 3);
-  painter.fillRect(box, QColor(255, 255, 255, 210));
+  painter.fillRect(box, QColor(255, 255, 255, 230));
   painter.setPen(colour.darker(120));
   painter.drawText(box, Qt::AlignCenter, label);
   return box;

@@ -55,8 +55,15 @@ class TArchiveChartPlot : public QWidget {
   double PixelOf(double x) const;
   double MomentAt(int pixel) const;
 
+  // Stretches of the time axis where records are missing, shaded and marked
+  // on the axis; SetData clears them.
+  void SetGaps(std::vector<ChartAxis::TRange> gaps);
+
   // The picture as last drawn.
   const QImage& Image() const { return FImage; }
+  // The picture as a file keeps it: the title and the period in sight over
+  // it, the legend of the shown columns with their units under it.
+  QImage Picture(const QString& title) const;
 
  signals:
   // The cursor moved to this record (-1: none).
@@ -77,12 +84,16 @@ class TArchiveChartPlot : public QWidget {
   void Draw();
   void DrawTimeAxis(QPainter& painter, int top, int bottom);
   void DrawBand(QPainter& painter, const TBand& band, int series);
-  // Gives where its label went, which the next level's label keeps clear of.
-  QRect DrawLevel(QPainter& painter, const TBand& band, int level, const QColor& colour, const QString& text,
-                  const QRect& clearOf);
+  // Gives the level's value at the right of what is in sight (NaN: none).
+  double DrawLevel(QPainter& painter, const TBand& band, int level, const QColor& colour);
+  // Gives where the label went, which the next level's label keeps clear of.
+  QRect LevelLabel(QPainter& painter, const TBand& band, double value, const QColor& colour, const QString& text,
+                   const QString& unit, const QRect& clearOf);
   ChartAxis::TRange BandRange(int series) const;
   double MinSpan() const;
   void SetCursor(int record);
+  // After the range changed: the cursor moves onto a record in sight.
+  void KeepCursorInSight();
 
   const TArchiveChartData* FData = nullptr;
   std::vector<bool> FShown;
@@ -90,6 +101,7 @@ class TArchiveChartPlot : public QWidget {
   bool FLogarithmic = false;
   ChartAxis::TRange FRange;
   int FCursor = -1;
+  std::vector<ChartAxis::TRange> FGaps;
   bool FDragging = false;
   int FDragX = 0;
   QImage FImage;

@@ -159,7 +159,7 @@ void TArchiveChartWindow::SavePictureButtonClick() {
   if (fileName.isEmpty()) return;
   QByteArray png;
   QBuffer buffer(&png);
-  const bool saved = buffer.open(QIODevice::WriteOnly) && FUi->ChartPlot->Image().save(&buffer, "PNG") &&
+  const bool saved = buffer.open(QIODevice::WriteOnly) && FUi->ChartPlot->Picture(windowTitle()).save(&buffer, "PNG") &&
                      SaveFileAtomically(fileName, png);
   if (!saved) Warning(kPictureSaveFailed);
 }

@@ -10,10 +10,30 @@ namespace ChartAxis {
 
 namespace {
 
-// Steps of the time axis, in seconds: from a second to a year.
-constexpr double kTimeSteps[] = {1,      2,      5,       10,      15,      30,       60,      120,   300,
-                                 600,    900,    1800,    3600,    7200,    10800,    21600,   43200, 86400,
-                                 172800, 604800, 1209600, 2592000, 7776000, 15552000, 31536000};
+// Steps of the time axis up to two days, in seconds: whole multiples of
+// them since the epoch start at midnight.
+constexpr double kTimeSteps[] = {1,   2,    5,    10,   15,    30,    60,    120,   300,   600,
+                                 900, 1800, 3600, 7200, 10800, 21600, 43200, 86400, 172800};
+constexpr double kDay = 86400;
+constexpr double kWeek = 7 * kDay;
+// 1970-01-01 was a Thursday; the first Monday came four days later.
+constexpr double kFirstMonday = 4 * kDay;
+// The mean month and year, for choosing a step only: their ticks are
+// counted on the calendar.
+constexpr double kMonth = 2629746;
+constexpr double kYear = 31556952;
+// Calendar steps past two days: weeks from Monday, months from the 1st
+// (quarters and half years from January), years from 1 January.
+struct TCalendarStep {
+  double Seconds;
+  int Weeks;
+  int Months;
+};
+constexpr TCalendarStep kCalendarSteps[] = {{kWeek, 1, 0},        {2 * kWeek, 2, 0},    {kMonth, 0, 1},
+                                            {3 * kMonth, 0, 3},   {6 * kMonth, 0, 6},   {kYear, 0, 12},
+                                            {2 * kYear, 0, 24},   {5 * kYear, 0, 60},   {10 * kYear, 0, 120},
+                                            {20 * kYear, 0, 240}, {50 * kYear, 0, 600}, {100 * kYear, 0, 1200}};
+constexpr int kMaxTicks = 1000;
 
 // The multiples of step from the first at or after From to the last at or
 // before To; none for a thousand or more.
@@ -22,13 +42,30 @@ std::vector<double> Multiples(const TRange& range, double step) {
   if (!(step > 0)) return at;
   const double first = std::ceil(range.From / step - 1e-9);
   const double last = std::floor(range.To / step + 1e-9);
-  if (!(last - first < 1000)) return at;
+  if (!(last - first < kMaxTicks)) return at;
   for (auto i = static_cast<int64_t>(first); i <= static_cast<int64_t>(last); ++i)
     at.push_back(static_cast<double>(i) * step);
   return at;
 }
 
 QDateTime MomentOf(double moment) { return QDateTime::fromSecsSinceEpoch(std::llround(moment), Qt::UTC); }
+
+// The first days of every months-th month (counted from January of year 0)
+// inside the range.
+std::vector<double> MonthStarts(const TRange& range, int months) {
+  std::vector<double> at;
+  const QDate first = MomentOf(range.From).date();
+  int index = first.year() * 12 + first.month() - 1;
+  index += (months - index % months) % months;
+  if (QDate(index / 12, index % 12 + 1, 1).startOfDay(Qt::UTC).toSecsSinceEpoch() < range.From - 1e-9) index += months;
+  for (; static_cast<int>(at.size()) < kMaxTicks; index += months) {
+    const double moment =
+        static_cast<double>(QDate(index / 12, index % 12 + 1, 1).startOfDay(Qt::UTC).toSecsSinceEpoch());
+    if (moment > range.To + 1e-9) break;
+    at.push_back(moment);
+  }
+  return at;
+}
 
 }  // namespace
 
@@ -113,14 +150,19 @@ QString ValueLabel(double value) { return QString::number(value, 'g', 6); }
 
 TTimeTicks TimeTicks(const TRange& range, int maxTicks) {
   maxTicks = std::max(maxTicks, 1);
-  double step = kTimeSteps[std::size(kTimeSteps) - 1];
-  for (const double candidate : kTimeSteps) {
-    if (range.Span() / candidate <= maxTicks) {
-      step = candidate;
+  for (const double candidate : kTimeSteps)
+    if (range.Span() / candidate <= maxTicks) return {candidate, Multiples(range, candidate)};
+  const TCalendarStep* step = std::end(kCalendarSteps) - 1;
+  for (const TCalendarStep& candidate : kCalendarSteps) {
+    if (range.Span() / candidate.Seconds <= maxTicks) {
+      step = &candidate;
       break;
     }
   }
-  return {step, Multiples(range, step)};
+  if (step->Months > 0) return {step->Seconds, MonthStarts(range, step->Months)};
+  std::vector<double> at = Multiples({range.From - kFirstMonday, range.To - kFirstMonday}, step->Weeks * kWeek);
+  for (double& moment : at) moment += kFirstMonday;
+  return {step->Seconds, at};
 }
 
 QString TimeLabel(double moment, double step) {
@@ -130,5 +172,7 @@ QString TimeLabel(double moment, double step) {
 }
 
 QString DayLabel(double moment) { return MomentOf(moment).toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString MomentLabel(double moment) { return MomentOf(moment).toString(QStringLiteral("dd.MM.yyyy HH:mm")); }
 
 }  // namespace ChartAxis

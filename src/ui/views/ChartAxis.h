@@ -47,8 +47,12 @@ std::vector<double> ValueTicks(const TRange& range, bool logarithmic, int maxTic
 QString ValueLabel(double value);
 
 // The ticks of the time axis: the smallest step of a fixed ladder (seconds
-// to months) that puts at most maxTicks into the range, the ticks on whole
-// multiples of it, so that steps of a day or less start at midnight.
+// to a century) that puts at most maxTicks into the range. Steps up to two
+// days fall on whole multiples of it, so that they start at midnight;
+// longer ones on the calendar: weeks on Mondays, months on the 1st,
+// quarters and half years on the 1st of January, April, July, October,
+// years on 1 January. Step is the step's length in seconds (a month's and a
+// year's the mean one).
 struct TTimeTicks {
   double Step = 0;
   std::vector<double> At;
@@ -59,5 +63,8 @@ TTimeTicks TimeTicks(const TRange& range, int maxTicks);
 QString TimeLabel(double moment, double step);
 // The date of a moment, shown under the first tick of every day.
 QString DayLabel(double moment);
+// Date and time of a moment to the minute, as the saved picture names its
+// period.
+QString MomentLabel(double moment);
 
 }  // namespace ChartAxis

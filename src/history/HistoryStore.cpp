@@ -1,0 +1,650 @@
+#include "HistoryStore.h"
+
+#include "DeviceArchive.h"
+#include "HistoryDatabaseName.h"
+#include "HistoryRecordCodec.h"
+#include "HistorySchema.h"
+#include "OpenProtocolVarList.h"
+#include "Win1251.h"
+
+#include <QAtomicInt>
+#include <QDir>
+#include <QFileInfo>
+#include <QHash>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+
+#include <algorithm>
+
+namespace {
+
+using HistoryRecordCodec::NumericColumns;
+
+QAtomicInt ConnectionCounter;
+
+const QByteArrayList& PollNames() {
+  static const QByteArrayList names = {"SUMALPHA", "SUMBETA",       "RADON",         "STATUS",       "FLOW",
+                                       "VOLUME",   "ALPHAALARM1ON", "ALPHAALARM2ON", "BETAALARM1ON", "BETAALARM2ON"};
+  return names;
+}
+
+QString Joined(const QByteArrayList& names, const QString& prefix = {}) {
+  QStringList columns;
+  for (const QByteArray& name : names) columns << prefix + QString::fromLatin1(name.toLower());
+  return columns.join(", ");
+}
+
+QString Placeholders(int count) {
+  QStringList marks;
+  for (int i = 0; i < count; ++i) marks << "?";
+  return marks.join(", ");
+}
+
+QVariant Nullable(const std::optional<double>& value) {
+  return value ? QVariant(*value) : QVariant(QMetaType(QMetaType::Double));
+}
+
+QVariant Blob(const QByteArray& bytes) {
+  return bytes.isEmpty() ? QVariant(QMetaType(QMetaType::QByteArray)) : QVariant(bytes);
+}
+
+std::optional<double> NumberAt(const QSqlQuery& query, int column) {
+  const QVariant value = query.value(column);
+  if (value.isNull()) return std::nullopt;
+  return value.toDouble();
+}
+
+// The period's bounds in seconds since 1970, open ends at the extremes.
+qint64 FromSeconds(const THistoryPeriod& period) {
+  return period.From.isValid() ? period.From.toSecsSinceEpoch() : std::numeric_limits<qint64>::min() / 2;
+}
+qint64 ToSeconds(const THistoryPeriod& period) {
+  return period.To.isValid() ? period.To.toSecsSinceEpoch() : std::numeric_limits<qint64>::max() / 2;
+}
+
+std::unique_ptr<TOPVarList> ColumnList(const QByteArrayList& names) {
+  auto list = std::make_unique<TOPVarList>();
+  for (const QByteArray& name : names) list->Add(name);
+  return list;
+}
+
+}  // namespace
+
+class THistoryStore::TImpl {
+ public:
+  QString Connection;
+  bool Postgres = false;
+  int Version = 0;
+  QHash<QPair<int, QByteArray>, qint64> Installations;
+
+  QSqlDatabase Db() const { return QSqlDatabase::database(Connection, false); }
+
+  bool Begin() {
+    QSqlQuery query(Db());
+    return query.exec(Postgres ? "BEGIN" : "BEGIN IMMEDIATE");
+  }
+  bool Commit() {
+    QSqlQuery query(Db());
+    return query.exec("COMMIT");
+  }
+  void Rollback() {
+    QSqlQuery query(Db());
+    query.exec("ROLLBACK");
+  }
+
+  // Computes the hours of from..to of the installation's summary again from
+  // its records, inside the caller's transaction.
+  bool RefreshSummary(qint64 installation, qint64 from, qint64 to) {
+    // A store kept at an older version has no summary; its migration makes it.
+    if (Version < 3) return true;
+    static const QString extremes = [] {
+      QStringList list;
+      for (const QByteArray& name : NumericColumns())
+        list << QString("MIN(%1), MAX(%1)").arg(QString::fromLatin1(name));
+      return list.join(", ");
+    }();
+    const qint64 first = from / 3600 * 3600;
+    const qint64 last = to / 3600 * 3600;
+    QSqlQuery remove(Db());
+    remove.prepare("DELETE FROM archive_summary WHERE installation_id = ? AND hour_start >= ? AND hour_start <= ?");
+    remove.addBindValue(installation);
+    remove.addBindValue(first);
+    remove.addBindValue(last);
+    QSqlQuery fill(Db());
+    fill.prepare(QString("INSERT INTO archive_summary SELECT installation_id, recorded_at / 3600 * 3600 AS hour_start, "
+                         "COUNT(*), %1 FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND "
+                         "recorded_at <= ? GROUP BY installation_id, hour_start")
+                     .arg(extremes));
+    fill.addBindValue(installation);
+    fill.addBindValue(first);
+    fill.addBindValue(last + 3599);
+    return remove.exec() && fill.exec();
+  }
+};
+
+THistoryStore::THistoryStore(QString databaseName)
+    : FDatabaseName(std::move(databaseName)), FImpl(std::make_unique<TImpl>()) {}
+
+THistoryStore::~THistoryStore() { Close(); }
+
+bool THistoryStore::IsPostgresName(const QString& databaseName) {
+  return THistoryDatabaseName::IsPostgres(databaseName);
+}
+
+bool THistoryStore::Open() { return OpenAtVersion(kSchemaVersion); }
+
+bool THistoryStore::OpenAtVersion(int version) {
+  Close();
+  FErrorText.clear();
+  THistoryDatabaseName name;
+  QString error;
+  if (!THistoryDatabaseName::Parse(FDatabaseName, name, error)) {
+    FErrorText = error;
+    return false;
+  }
+  const QString driver = name.Postgres ? "QPSQL" : "QSQLITE";
+  if (!QSqlDatabase::isDriverAvailable(driver)) {
+    FErrorText = QString("the Qt driver %1 is not installed").arg(driver);
+    return false;
+  }
+  if (!name.Postgres) {
+    const QFileInfo file(name.Path);
+    if (!QDir().mkpath(file.absolutePath())) {
+      FErrorText = "cannot create the folder " + file.absolutePath();
+      return false;
+    }
+  }
+  FImpl->Connection = QString("qev-history-%1").arg(ConnectionCounter.fetchAndAddRelaxed(1));
+  FImpl->Postgres = name.Postgres;
+  {
+    QSqlDatabase db = QSqlDatabase::addDatabase(driver, FImpl->Connection);
+    name.Apply(db);
+    bool ok = db.open();
+    if (ok && !name.Postgres) {
+      QSqlQuery pragma(db);
+      // WAL lets the window read while the collector writes; each commit
+      // still reaches the disk before it returns.
+      ok = pragma.exec("PRAGMA journal_mode=WAL") && pragma.next() &&
+           pragma.value(0).toString().compare("wal", Qt::CaseInsensitive) == 0;
+      if (!ok) error = "the file cannot be put in WAL mode";
+    } else if (!ok) {
+      error = db.lastError().text();
+    }
+    if (ok) ok = HistorySchema::Migrate(db, name.Postgres, version, error);
+    FImpl->Version = version;
+    if (!ok) {
+      FErrorText = QString("%1: %2").arg(name.Postgres ? name.Database : name.Path, error.trimmed());
+      db.close();
+    }
+  }
+  if (!FErrorText.isEmpty()) {
+    Close();
+    return false;
+  }
+  return true;
+}
+
+bool THistoryStore::IsOpen() const { return !FImpl->Connection.isEmpty() && FImpl->Db().isOpen(); }
+
+void THistoryStore::Close() {
+  if (FImpl->Connection.isEmpty()) return;
+  {
+    QSqlDatabase db = FImpl->Db();
+    if (db.isOpen()) db.close();
+  }
+  QSqlDatabase::removeDatabase(FImpl->Connection);
+  FImpl->Connection.clear();
+  FImpl->Installations.clear();
+}
+
+int THistoryStore::SchemaVersion() const {
+  if (!IsOpen()) return -1;
+  QSqlDatabase db = FImpl->Db();
+  return HistorySchema::Version(db);
+}
+
+QSqlDatabase THistoryStore::Database() const { return FImpl->Db(); }
+
+const QByteArrayList& THistoryStore::ArchiveColumns() { return HistoryRecordCodec::ArchiveColumns(); }
+
+const QByteArrayList& THistoryStore::PollColumns() { return PollNames(); }
+
+// Installations ------------------------------------------------------------
+
+std::vector<THistoryInstallation> THistoryStore::Installations() {
+  std::vector<THistoryInstallation> list;
+  if (!IsOpen()) return list;
+  QSqlQuery query(FImpl->Db());
+  if (!query.exec("SELECT id, address, serial_number FROM installations ORDER BY address, serial_number")) return list;
+  while (query.next())
+    list.push_back({query.value(0).toLongLong(), static_cast<uint8_t>(query.value(1).toInt()),
+                    Win1251::FromUnicode(query.value(2).toString())});
+  return list;
+}
+
+qint64 THistoryStore::FindInstallation(uint8_t address, const QByteArray& serialNumber) {
+  if (!IsOpen()) return 0;
+  const QPair<int, QByteArray> key(address, serialNumber);
+  if (const auto known = FImpl->Installations.constFind(key); known != FImpl->Installations.cend()) return *known;
+  QSqlQuery query(FImpl->Db());
+  query.prepare("SELECT id FROM installations WHERE address = ? AND serial_number = ?");
+  query.addBindValue(int(address));
+  query.addBindValue(Win1251::ToUnicode(serialNumber));
+  if (!query.exec() || !query.next()) return 0;
+  const qint64 id = query.value(0).toLongLong();
+  FImpl->Installations.insert(key, id);
+  return id;
+}
+
+qint64 THistoryStore::InstallationId(uint8_t address, const QByteArray& serialNumber) {
+  if (const qint64 id = FindInstallation(address, serialNumber)) return id;
+  if (!IsOpen()) return 0;
+  QSqlQuery query(FImpl->Db());
+  // Another program may add the same installation at the same moment.
+  query.prepare("INSERT INTO installations (address, serial_number) VALUES (?, ?) ON CONFLICT DO NOTHING");
+  query.addBindValue(int(address));
+  query.addBindValue(Win1251::ToUnicode(serialNumber));
+  if (!query.exec()) {
+    FErrorText = query.lastError().text();
+    return 0;
+  }
+  return FindInstallation(address, serialNumber);
+}
+
+// Storing ------------------------------------------------------------------
+
+namespace {
+
+QByteArrayList ValuesOf(const TOPVarList& record, const QByteArrayList& names) {
+  QByteArrayList values;
+  values.reserve(names.size());
+  for (const QByteArray& name : names) {
+    const int at = record.IndexOfName(name);
+    values << (at < 0 ? QByteArray() : record.GetItem(at)->Value);
+  }
+  return values;
+}
+
+QString InsertRecordSql(bool timed) {
+  const int numbers = NumericColumns().size();
+  if (timed)
+    return QString(
+               "INSERT INTO archive_records (installation_id, recorded_at, digest, %1, layouts, texts) "
+               "VALUES (?, ?, ?, %2, ?, ?) ON CONFLICT DO NOTHING")
+        .arg(Joined(NumericColumns()), Placeholders(numbers));
+  return QString(
+             "INSERT INTO untimed_records (installation_id, digest, %1, layouts, texts) "
+             "VALUES (?, ?, %2, ?, ?) ON CONFLICT DO NOTHING")
+      .arg(Joined(NumericColumns()), Placeholders(numbers));
+}
+
+// Binds and runs one record's insert; the result as THistoryStore's.
+THistoryStoreResult InsertRow(QSqlQuery& timed, QSqlQuery& untimed, qint64 installation,
+                              const HistoryRecordCodec::TRow& row) {
+  QSqlQuery& query = row.Moment ? timed : untimed;
+  int at = 0;
+  query.bindValue(at++, installation);
+  if (row.Moment) query.bindValue(at++, *row.Moment);
+  query.bindValue(at++, row.Digest);
+  for (const auto& number : row.Numbers) query.bindValue(at++, Nullable(number));
+  query.bindValue(at++, row.Layouts);
+  query.bindValue(at++, Blob(row.Texts));
+  if (!query.exec()) return THistoryStoreResult::Failed;
+  return query.numRowsAffected() > 0 ? THistoryStoreResult::Added : THistoryStoreResult::Present;
+}
+
+}  // namespace
+
+THistoryStoreResult THistoryStore::StoreRecord(uint8_t address, const TOPVarList& record) {
+  if (!IsOpen()) return THistoryStoreResult::Failed;
+  const QByteArrayList values = ValuesOf(record, ArchiveColumns());
+  const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
+  if (!installation) return THistoryStoreResult::Failed;
+  QSqlQuery timed(FImpl->Db());
+  QSqlQuery untimed(FImpl->Db());
+  const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+  if (!(row.Moment ? timed : untimed).prepare(InsertRecordSql(row.Moment.has_value())))
+    return THistoryStoreResult::Failed;
+  // The record and its hour's summary are on disk, whole, or not at all
+  // when this returns.
+  if (!FImpl->Begin()) return THistoryStoreResult::Failed;
+  THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
+  if (result == THistoryStoreResult::Added && row.Moment &&
+      !FImpl->RefreshSummary(installation, *row.Moment, *row.Moment))
+    result = THistoryStoreResult::Failed;
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = (row.Moment ? timed : untimed).lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
+  return result;
+}
+
+THistoryStoreResult THistoryStore::ReplaceRecord(uint8_t address, const TOPVarList& record) {
+  if (!IsOpen()) return THistoryStoreResult::Failed;
+  const QByteArrayList values = ValuesOf(record, ArchiveColumns());
+  const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+  if (!row.Moment) return StoreRecord(address, record);
+  const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
+  if (!installation || !FImpl->Begin()) return THistoryStoreResult::Failed;
+  QSqlQuery remove(FImpl->Db());
+  QSqlQuery timed(FImpl->Db());
+  QSqlQuery untimed(FImpl->Db());
+  remove.prepare("DELETE FROM archive_records WHERE installation_id = ? AND recorded_at = ? AND digest <> ?");
+  remove.addBindValue(installation);
+  remove.addBindValue(*row.Moment);
+  remove.addBindValue(row.Digest);
+  THistoryStoreResult result = THistoryStoreResult::Failed;
+  if (remove.exec() && timed.prepare(InsertRecordSql(true))) result = InsertRow(timed, untimed, installation, row);
+  if (result != THistoryStoreResult::Failed && !FImpl->RefreshSummary(installation, *row.Moment, *row.Moment))
+    result = THistoryStoreResult::Failed;
+  if (result == THistoryStoreResult::Failed || !FImpl->Commit()) {
+    FErrorText = remove.lastError().isValid() ? remove.lastError().text() : timed.lastError().text();
+    FImpl->Rollback();
+    return THistoryStoreResult::Failed;
+  }
+  if (result == THistoryStoreResult::Added && remove.numRowsAffected() > 0) return THistoryStoreResult::Present;
+  return result;
+}
+
+std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArchive& archive) {
+  if (!IsOpen()) return std::nullopt;
+  const QByteArrayList& names = ArchiveColumns();
+  // Where each archive variable sits among the archive's columns.
+  std::vector<int> columnOf(static_cast<size_t>(names.size()), -1);
+  if (const TOPVarList* columns = archive.Columns())
+    for (int n = 0; n < names.size(); ++n) columnOf[static_cast<size_t>(n)] = columns->IndexOfName(names[n]);
+  if (!FImpl->Begin()) {
+    FErrorText = FImpl->Db().lastError().text();
+    return std::nullopt;
+  }
+  QSqlQuery timed(FImpl->Db());
+  QSqlQuery untimed(FImpl->Db());
+  bool ok = timed.prepare(InsertRecordSql(true)) && untimed.prepare(InsertRecordSql(false));
+  int added = 0;
+  QByteArrayList values;
+  // The moments added per installation, for the summary.
+  QHash<qint64, std::pair<qint64, qint64>> touched;
+  for (int r = 0; ok && r < archive.RecordCount(); ++r) {
+    values.clear();
+    for (int n = 0; n < names.size(); ++n) {
+      const int column = columnOf[static_cast<size_t>(n)];
+      values << (column < 0 ? QByteArray() : archive.Value(r, column));
+    }
+    const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
+    const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+    const THistoryStoreResult result =
+        installation ? InsertRow(timed, untimed, installation, row) : THistoryStoreResult::Failed;
+    if (result == THistoryStoreResult::Failed) ok = false;
+    if (result != THistoryStoreResult::Added) continue;
+    ++added;
+    if (!row.Moment) continue;
+    const auto known = touched.find(installation);
+    if (known == touched.end())
+      touched.insert(installation, {*row.Moment, *row.Moment});
+    else
+      *known = {std::min(known->first, *row.Moment), std::max(known->second, *row.Moment)};
+  }
+  for (auto range = touched.cbegin(); ok && range != touched.cend(); ++range)
+    ok = FImpl->RefreshSummary(range.key(), range->first, range->second);
+  if (!ok || !FImpl->Commit()) {
+    FErrorText = timed.lastError().isValid() ? timed.lastError().text() : untimed.lastError().text();
+    FImpl->Rollback();
+    // An installation added inside the undone transaction is gone too.
+    FImpl->Installations.clear();
+    return std::nullopt;
+  }
+  return added;
+}
+
+bool THistoryStore::StorePoll(qint64 installation, const QDateTime& taken, const TOPVarList& values) {
+  if (!IsOpen()) return false;
+  QSqlQuery query(FImpl->Db());
+  if (!query.prepare(QString("INSERT INTO polls (installation_id, taken_at, %1, layouts, texts) "
+                             "VALUES (?, ?, %2, ?, ?) ON CONFLICT DO NOTHING")
+                         .arg(Joined(PollNames()), Placeholders(PollNames().size()))))
+    return false;
+  query.addBindValue(installation);
+  query.addBindValue(taken.toSecsSinceEpoch());
+  qint64 layouts = 0;
+  QList<std::pair<int, QByteArray>> texts;
+  const QByteArrayList polled = ValuesOf(values, PollNames());
+  for (int c = 0; c < polled.size(); ++c) {
+    const HistoryRecordCodec::TNumber number = HistoryRecordCodec::EncodeNumber(polled[c]);
+    query.addBindValue(Nullable(number.Value));
+    layouts |= static_cast<qint64>(number.Layout) << (c * 3);
+    if (number.Layout == HistoryRecordCodec::kTextLayout) texts.append({c, polled[c]});
+  }
+  query.addBindValue(layouts);
+  query.addBindValue(Blob(HistoryRecordCodec::PackTexts(texts)));
+  if (!query.exec()) {
+    FErrorText = query.lastError().text();
+    return false;
+  }
+  return true;
+}
+
+// Reading ------------------------------------------------------------------
+
+qint64 THistoryStore::CountRecords(qint64 installation, const THistoryPeriod& period) {
+  if (!IsOpen()) return 0;
+  QSqlQuery query(FImpl->Db());
+  query.prepare(
+      "SELECT COUNT(*) FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ?");
+  query.addBindValue(installation);
+  query.addBindValue(FromSeconds(period));
+  query.addBindValue(ToSeconds(period));
+  qint64 count = query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+  if (period.IsOpen()) {
+    QSqlQuery untimed(FImpl->Db());
+    untimed.prepare("SELECT COUNT(*) FROM untimed_records WHERE installation_id = ?");
+    untimed.addBindValue(installation);
+    if (untimed.exec() && untimed.next()) count += untimed.value(0).toLongLong();
+  }
+  return count;
+}
+
+QDateTime THistoryStore::NewestMoment(qint64 installation) {
+  if (!IsOpen()) return {};
+  QSqlQuery query(FImpl->Db());
+  query.prepare("SELECT MAX(recorded_at) FROM archive_records WHERE installation_id = ?");
+  query.addBindValue(installation);
+  if (!query.exec() || !query.next() || query.value(0).isNull()) return {};
+  return QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
+}
+
+QDateTime THistoryStore::OldestMoment(qint64 installation) {
+  if (!IsOpen()) return {};
+  QSqlQuery query(FImpl->Db());
+  query.prepare("SELECT MIN(recorded_at) FROM archive_records WHERE installation_id = ?");
+  query.addBindValue(installation);
+  if (!query.exec() || !query.next() || query.value(0).isNull()) return {};
+  return QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC);
+}
+
+bool THistoryStore::ReadRecords(qint64 installation, const THistoryPeriod& period, TDeviceArchive& archive) {
+  archive.ClearRecords();
+  archive.SetColumns(*ColumnList(ArchiveColumns()));
+  if (!IsOpen()) return false;
+  QByteArray serial;
+  for (const THistoryInstallation& known : Installations())
+    if (known.Id == installation) serial = known.SerialNumber;
+  const QString numbers = Joined(NumericColumns());
+  const int count = NumericColumns().size();
+  QSqlQuery query(FImpl->Db());
+  query.setForwardOnly(true);
+  query.prepare(QString("SELECT recorded_at, %1, layouts, texts FROM archive_records WHERE installation_id = ? "
+                        "AND recorded_at >= ? AND recorded_at <= ? ORDER BY recorded_at, digest")
+                    .arg(numbers));
+  query.addBindValue(installation);
+  query.addBindValue(FromSeconds(period));
+  query.addBindValue(ToSeconds(period));
+  QSqlQuery untimed(FImpl->Db());
+  untimed.setForwardOnly(true);
+  untimed.prepare(QString("SELECT NULL, %1, layouts, texts FROM untimed_records WHERE installation_id = ? "
+                          "ORDER BY digest")
+                      .arg(numbers));
+  untimed.addBindValue(installation);
+  TOPVarList record;
+  for (const QByteArray& name : ArchiveColumns()) record.Add(name);
+  std::array<std::optional<double>, 17> values;
+  for (QSqlQuery* q : {&query, &untimed}) {
+    if (q == &untimed && !period.IsOpen()) break;
+    if (!q->exec()) {
+      archive.ClearRecords();
+      FErrorText = q->lastError().text();
+      return false;
+    }
+    while (q->next()) {
+      std::optional<qint64> moment;
+      if (!q->value(0).isNull()) moment = q->value(0).toLongLong();
+      for (int c = 0; c < count; ++c) values[static_cast<size_t>(c)] = NumberAt(*q, c + 1);
+      const QByteArrayList texts = HistoryRecordCodec::Decode(moment, values, q->value(count + 1).toLongLong(),
+                                                              q->value(count + 2).toByteArray(), serial);
+      for (int c = 0; c < texts.size(); ++c) record.GetItem(c)->Value = texts[c];
+      archive.AppendRecord(record);
+    }
+  }
+  return true;
+}
+
+bool THistoryStore::ReadPolls(qint64 installation, const THistoryPeriod& period, TDeviceArchive& polls) {
+  polls.ClearRecords();
+  QByteArrayList names = {"TAKEN"};
+  names << PollNames();
+  polls.SetColumns(*ColumnList(names));
+  if (!IsOpen()) return false;
+  QSqlQuery query(FImpl->Db());
+  query.setForwardOnly(true);
+  query.prepare(QString("SELECT taken_at, %1, layouts, texts FROM polls WHERE installation_id = ? "
+                        "AND taken_at >= ? AND taken_at <= ? ORDER BY taken_at")
+                    .arg(Joined(PollNames())));
+  query.addBindValue(installation);
+  query.addBindValue(FromSeconds(period));
+  query.addBindValue(ToSeconds(period));
+  if (!query.exec()) {
+    FErrorText = query.lastError().text();
+    return false;
+  }
+  const int count = PollNames().size();
+  TOPVarList record;
+  for (const QByteArray& name : names) record.Add(name);
+  while (query.next()) {
+    const QDateTime taken = QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong()).toLocalTime();
+    record.GetItem(0)->Value = taken.toString("yyyy-MM-ddTHH:mm:ss").toLatin1();
+    const qint64 layouts = query.value(count + 1).toLongLong();
+    for (int c = 0; c < count; ++c)
+      record.GetItem(c + 1)->Value = HistoryRecordCodec::DecodeNumber(NumberAt(query, c + 1), (layouts >> (3 * c)) & 7);
+    for (const auto& [column, text] : HistoryRecordCodec::UnpackTexts(query.value(count + 2).toByteArray()))
+      if (column >= 0 && column < count) record.GetItem(column + 1)->Value = text;
+    polls.AppendRecord(record);
+  }
+  return true;
+}
+
+THistoryEnvelope THistoryStore::Envelope(qint64 installation, const THistoryPeriod& period,
+                                         const QByteArrayList& columns, int width) {
+  THistoryEnvelope envelope;
+  envelope.Columns = columns;
+  width = std::max(width, 1);
+  envelope.Buckets.assign(static_cast<size_t>(columns.size()),
+                          std::vector<THistoryEnvelope::TBucket>(static_cast<size_t>(width)));
+  if (!IsOpen()) return envelope;
+  const QDateTime from = period.From.isValid() ? period.From : OldestMoment(installation);
+  const QDateTime to = period.To.isValid() ? period.To : NewestMoment(installation);
+  if (!from.isValid() || !to.isValid() || to < from) return envelope;
+  envelope.From = from;
+  envelope.To = to;
+  const qint64 first = from.toSecsSinceEpoch();
+  const qint64 span = to.toSecsSinceEpoch() - first + 1;
+  // Only the numeric columns the store keeps can be outlined.
+  QStringList aggregates;
+  std::vector<int> asked;
+  for (int c = 0; c < columns.size(); ++c) {
+    const QByteArray name = columns[c].toLower();
+    if (!NumericColumns().contains(name)) continue;
+    aggregates << QString("MIN(%1), MAX(%1)").arg(QString::fromLatin1(name));
+    asked.push_back(c);
+  }
+  // A pixel column of an hour or more draws from the hourly summary: a
+  // year is 8 760 rows instead of 525 600.
+  const bool hourly = span / width >= 3600;
+  if (hourly) {
+    aggregates.clear();
+    for (int c : asked)
+      aggregates << QString("MIN(min_%1), MAX(max_%1)").arg(QString::fromLatin1(columns[c].toLower()));
+  }
+  QSqlQuery query(FImpl->Db());
+  query.setForwardOnly(true);
+  query.prepare(QString(hourly ? "SELECT (hour_start - ?) * ? / ? AS bucket, SUM(records)%1%2 FROM archive_summary "
+                                 "WHERE installation_id = ? AND hour_start >= ? AND hour_start <= ? GROUP BY bucket"
+                               : "SELECT (recorded_at - ?) * ? / ? AS bucket, COUNT(*)%1%2 FROM archive_records "
+                                 "WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ? GROUP BY bucket")
+                    .arg(aggregates.isEmpty() ? "" : ", ", aggregates.join(", ")));
+  query.addBindValue(first);
+  query.addBindValue(qint64(width));
+  query.addBindValue(span);
+  query.addBindValue(installation);
+  // The hour that holds the period's start falls in the first pixel column.
+  query.addBindValue(hourly ? first / 3600 * 3600 : first);
+  query.addBindValue(to.toSecsSinceEpoch());
+  if (!query.exec()) {
+    FErrorText = query.lastError().text();
+    return envelope;
+  }
+  while (query.next()) {
+    const qint64 pixel = std::clamp<qint64>(query.value(0).toLongLong(), 0, width - 1);
+    const int records = query.value(1).toInt();
+    for (size_t a = 0; a < asked.size(); ++a) {
+      const QVariant min = query.value(2 + 2 * static_cast<int>(a));
+      if (min.isNull()) continue;
+      const double low = min.toDouble();
+      const double high = query.value(3 + 2 * static_cast<int>(a)).toDouble();
+      THistoryEnvelope::TBucket& bucket = envelope.Buckets[static_cast<size_t>(asked[a])][static_cast<size_t>(pixel)];
+      bucket.Min = bucket.Records ? std::min(bucket.Min, low) : low;
+      bucket.Max = bucket.Records ? std::max(bucket.Max, high) : high;
+      bucket.Records += records;
+    }
+  }
+  return envelope;
+}
+
+qint64 THistoryStore::RecordIntervalSeconds(qint64 installation) {
+  if (!IsOpen()) return 0;
+  // The most frequent step among the newest records tells the interval the
+  // installation was set to; a scan of the whole history is not needed.
+  QSqlQuery query(FImpl->Db());
+  query.prepare(
+      "SELECT step, COUNT(*) AS n FROM (SELECT recorded_at - LAG(recorded_at) OVER (ORDER BY recorded_at) AS step "
+      "FROM (SELECT recorded_at FROM archive_records WHERE installation_id = ? ORDER BY recorded_at DESC LIMIT 4096) "
+      "AS newest) AS steps WHERE step > 0 GROUP BY step ORDER BY n DESC, step LIMIT 1");
+  query.addBindValue(installation);
+  if (!query.exec() || !query.next()) return 0;
+  return query.value(0).toLongLong();
+}
+
+std::vector<THistoryGap> THistoryStore::Gaps(qint64 installation, const THistoryPeriod& period) {
+  std::vector<THistoryGap> gaps;
+  const qint64 interval = RecordIntervalSeconds(installation);
+  if (interval <= 0) return gaps;
+  QSqlQuery query(FImpl->Db());
+  query.setForwardOnly(true);
+  query.prepare(
+      "SELECT previous, recorded_at FROM (SELECT recorded_at, LAG(recorded_at) OVER (ORDER BY recorded_at) AS "
+      "previous FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ?) AS steps "
+      "WHERE recorded_at - previous > ? ORDER BY recorded_at");
+  query.addBindValue(installation);
+  query.addBindValue(FromSeconds(period));
+  query.addBindValue(ToSeconds(period));
+  query.addBindValue(3 * interval);
+  if (!query.exec()) {
+    FErrorText = query.lastError().text();
+    return gaps;
+  }
+  while (query.next())
+    gaps.push_back({QDateTime::fromSecsSinceEpoch(query.value(0).toLongLong(), Qt::UTC),
+                    QDateTime::fromSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC)});
+  return gaps;
+}
