@@ -99,6 +99,14 @@ class THistoryStore::TImpl {
   bool RefreshSummary(qint64 installation, qint64 from, qint64 to) {
     // A store kept at an older version has no summary; its migration makes it.
     if (Version < 3) return true;
+    if (Postgres) {
+      // Two writers of one installation take turns at its summary, so that
+      // neither rewrites an hour the other is rewriting.
+      QSqlQuery lock(Db());
+      lock.prepare("SELECT pg_advisory_xact_lock(?)");
+      lock.addBindValue(installation);
+      if (!lock.exec()) return false;
+    }
     static const QString extremes = [] {
       QStringList list;
       for (const QByteArray& name : NumericColumns())
