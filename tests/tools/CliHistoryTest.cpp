@@ -1,3 +1,4 @@
+#include "CliOptions.h"
 #include "InstallationEmulator.h"
 #include "PtyEmulatorServer.h"
 
@@ -140,4 +141,40 @@ TEST_F(CliHistory, WatchPollsSurvivesASilentLineAndEndsOnSigterm) {
   const auto [syncExit, syncLines] = Run(Line() + QStringList{"sync", "--db", FDb});
   EXPECT_EQ(syncLines.value(syncLines.size() - 1),
             "sync new=0 stored=24 requests=" + syncLines.value(syncLines.size() - 1).section('=', 3));
+}
+
+// The history commands' command lines: what each takes, refused before
+// anything is opened.
+TEST(CliHistoryOptions, TakesEachCommandsOwnOptions) {
+  struct TCase {
+    QStringList Arguments;
+    bool Accepted;
+  };
+  const TCase cases[] = {
+      {{"sync", "--db", "h.sqlite"}, true},
+      {{"--packed", "sync", "--db", "postgresql:///h?host=/run/postgresql"}, true},
+      {{"sync"}, false},
+      {{"sync", "--db", "h.sqlite", "--period", "5"}, false},
+      {{"sync", "--db", "h.sqlite", "--csv", "a.csv"}, false},
+      {{"read", "MODE", "--db", "h.sqlite"}, false},
+      {{"history", "--db", "h.sqlite", "--csv", "a.csv", "--from", "2026-12-01T00:00:00"}, true},
+      {{"history", "--db", "h.sqlite", "--out", "a.daf", "--polls", "--address", "3"}, true},
+      {{"history", "--db", "h.sqlite"}, false},
+      {{"history", "--db", "h.sqlite", "--csv", "a.csv", "--out", "a.daf"}, false},
+      {{"history", "--db", "h.sqlite", "--csv", "a.csv", "--from", "yesterday"}, false},
+      {{"history", "--db", "h.sqlite", "--csv", "a.csv", "--step", "2"}, false},
+      {{"watch", "--db", "h.sqlite", "--period", "10", "--sync-every", "60", "--for", "30"}, true},
+      {{"watch", "--db", "h.sqlite", "--period", "0"}, false},
+      {{"watch", "--db", "h.sqlite", "extra"}, false},
+  };
+  for (const TCase& c : cases) {
+    const TCliParse parsed = ParseCliArguments(QStringList{"qev-cli"} + c.Arguments);
+    EXPECT_EQ(parsed.Options.has_value(), c.Accepted)
+        << c.Arguments.join(' ').toStdString() << ": " << parsed.Error.toStdString();
+  }
+  const TCliParse watch = ParseCliArguments({"qev-cli", "watch", "--db", "h.sqlite"});
+  ASSERT_TRUE(watch.Options);
+  EXPECT_EQ(watch.Options->PeriodSeconds, 60);
+  EXPECT_EQ(watch.Options->SyncEverySeconds, 600);
+  EXPECT_EQ(watch.Options->ForSeconds, 0);
 }
