@@ -16,6 +16,32 @@ namespace {
 constexpr int kLayoutBits = 3;
 constexpr int kMaxDecimals = 6;
 
+// "-12.50", "0.3", "7": digits with no leading zero, at most 15 of them, so
+// that printing the number with as many decimals gives the text back
+// without printing it. "-0", "-0.00" and "007" are not: they take the slow
+// check.
+bool IsPlainFixedPoint(const QByteArray& text) {
+  qsizetype at = text.startsWith('-') ? 1 : 0;
+  const qsizetype start = at;
+  int digits = 0;
+  bool nonZero = false;
+  bool point = false;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c == '.') {
+      if (point || at == start || at + 1 == text.size()) return false;
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      if (c == '0' && at == start && at + 1 < text.size() && text[at + 1] != '.') return false;
+      nonZero = nonZero || c != '0';
+      ++digits;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0 && digits <= 15 && (start == 0 || nonZero);
+}
+
 int LayoutOf(qint64 layouts, int column) {
   return static_cast<int>((static_cast<quint64>(layouts) >> (column * kLayoutBits)) & 0x7);
 }
@@ -78,7 +104,9 @@ TNumber EncodeNumber(const QByteArray& text) {
   if (!ok || !std::isfinite(value)) return {std::nullopt, kTextLayout};
   const qsizetype point = text.indexOf('.');
   const int decimals = point < 0 ? 0 : static_cast<int>(text.size() - point - 1);
-  if (decimals <= kMaxDecimals && DecodeNumber(value, decimals) == text) return {value, decimals};
+  if (decimals > kMaxDecimals) return {value, kTextLayout};
+  if (IsPlainFixedPoint(text)) return {value, decimals};
+  if (DecodeNumber(value, decimals) == text) return {value, decimals};
   return {value, kTextLayout};
 }
 

@@ -99,6 +99,14 @@ class THistoryStore::TImpl {
   bool RefreshSummary(qint64 installation, qint64 from, qint64 to) {
     // A store kept at an older version has no summary; its migration makes it.
     if (Version < 3) return true;
+    if (Postgres) {
+      // Two writers of one installation take turns at its summary, so that
+      // neither rewrites an hour the other is rewriting.
+      QSqlQuery lock(Db());
+      lock.prepare("SELECT pg_advisory_xact_lock(?)");
+      lock.addBindValue(installation);
+      if (!lock.exec()) return false;
+    }
     static const QString extremes = [] {
       QStringList list;
       for (const QByteArray& name : NumericColumns())
@@ -280,6 +288,29 @@ QString InsertRecordSql(bool timed) {
       .arg(Joined(NumericColumns()), Placeholders(numbers));
 }
 
+// Timed records inserted together, so that a year is a few thousand
+// statements rather than half a million.
+constexpr int kRowsPerStatement = 64;
+
+QString InsertTimedRowsSql(int rows) {
+  QStringList groups;
+  const QString group = "(" + Placeholders(NumericColumns().size() + 5) + ")";
+  for (int r = 0; r < rows; ++r) groups << group;
+  return QString(
+             "INSERT INTO archive_records (installation_id, recorded_at, digest, %1, layouts, texts) VALUES %2 "
+             "ON CONFLICT DO NOTHING")
+      .arg(Joined(NumericColumns()), groups.join(", "));
+}
+
+void BindTimedRow(QSqlQuery& query, int& at, qint64 installation, const HistoryRecordCodec::TRow& row) {
+  query.bindValue(at++, installation);
+  query.bindValue(at++, *row.Moment);
+  query.bindValue(at++, row.Digest);
+  for (const auto& number : row.Numbers) query.bindValue(at++, Nullable(number));
+  query.bindValue(at++, row.Layouts);
+  query.bindValue(at++, Blob(row.Texts));
+}
+
 // Binds and runs one record's insert; the result as THistoryStore's.
 THistoryStoreResult InsertRow(QSqlQuery& timed, QSqlQuery& untimed, qint64 installation,
                               const HistoryRecordCodec::TRow& row) {
@@ -362,11 +393,38 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
   }
   QSqlQuery timed(FImpl->Db());
   QSqlQuery untimed(FImpl->Db());
-  bool ok = timed.prepare(InsertRecordSql(true)) && untimed.prepare(InsertRecordSql(false));
+  QSqlQuery batch(FImpl->Db());
+  bool ok = timed.prepare(InsertRecordSql(true)) && untimed.prepare(InsertRecordSql(false)) &&
+            batch.prepare(InsertTimedRowsSql(kRowsPerStatement));
   int added = 0;
   QByteArrayList values;
-  // The moments added per installation, for the summary.
+  // The moments stored per installation, for the summary.
   QHash<qint64, std::pair<qint64, qint64>> touched;
+  std::vector<std::pair<qint64, HistoryRecordCodec::TRow>> pending;
+  pending.reserve(kRowsPerStatement);
+  const auto flush = [&] {
+    if (pending.size() == size_t(kRowsPerStatement)) {
+      int at = 0;
+      for (const auto& [installation, row] : pending) BindTimedRow(batch, at, installation, row);
+      if (!batch.exec()) return false;
+      added += std::max(batch.numRowsAffected(), 0);
+    } else {
+      for (const auto& [installation, row] : pending) {
+        const THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
+        if (result == THistoryStoreResult::Failed) return false;
+        if (result == THistoryStoreResult::Added) ++added;
+      }
+    }
+    for (const auto& [installation, row] : pending) {
+      const auto known = touched.find(installation);
+      if (known == touched.end())
+        touched.insert(installation, {*row.Moment, *row.Moment});
+      else
+        *known = {std::min(known->first, *row.Moment), std::max(known->second, *row.Moment)};
+    }
+    pending.clear();
+    return true;
+  };
   for (int r = 0; ok && r < archive.RecordCount(); ++r) {
     values.clear();
     for (int n = 0; n < names.size(); ++n) {
@@ -374,23 +432,26 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
       values << (column < 0 ? QByteArray() : archive.Value(r, column));
     }
     const qint64 installation = InstallationId(address, values[HistoryRecordCodec::kSerialColumn]);
-    const HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
-    const THistoryStoreResult result =
-        installation ? InsertRow(timed, untimed, installation, row) : THistoryStoreResult::Failed;
-    if (result == THistoryStoreResult::Failed) ok = false;
-    if (result != THistoryStoreResult::Added) continue;
-    ++added;
-    if (!row.Moment) continue;
-    const auto known = touched.find(installation);
-    if (known == touched.end())
-      touched.insert(installation, {*row.Moment, *row.Moment});
-    else
-      *known = {std::min(known->first, *row.Moment), std::max(known->second, *row.Moment)};
+    if (!installation) {
+      ok = false;
+      break;
+    }
+    HistoryRecordCodec::TRow row = HistoryRecordCodec::Encode(values);
+    if (!row.Moment) {
+      const THistoryStoreResult result = InsertRow(timed, untimed, installation, row);
+      ok = result != THistoryStoreResult::Failed;
+      if (result == THistoryStoreResult::Added) ++added;
+      continue;
+    }
+    pending.emplace_back(installation, std::move(row));
+    if (pending.size() == size_t(kRowsPerStatement)) ok = flush();
   }
+  ok = ok && flush();
   for (auto range = touched.cbegin(); ok && range != touched.cend(); ++range)
     ok = FImpl->RefreshSummary(range.key(), range->first, range->second);
   if (!ok || !FImpl->Commit()) {
-    FErrorText = timed.lastError().isValid() ? timed.lastError().text() : untimed.lastError().text();
+    for (const QSqlQuery* failed : {&batch, &timed, &untimed})
+      if (failed->lastError().isValid()) FErrorText = failed->lastError().text();
     FImpl->Rollback();
     // An installation added inside the undone transaction is gone too.
     FImpl->Installations.clear();

@@ -23,7 +23,9 @@ struct THistoryInstallation {
 };
 
 // A period of stored time, both ends included; an invalid end leaves that
-// side open. The times are moments (held in UTC by the store).
+// side open. The times are moments (held in UTC by the store); a record's
+// DATETIME text is the installation's clock, read as the PC's local time,
+// so 10/12/2026 04.00.00 is the moment QDateTime(date, time, Qt::LocalTime).
 struct THistoryPeriod {
   QDateTime From;
   QDateTime To;
@@ -36,7 +38,10 @@ struct THistoryPeriod {
 // records never travels as rows.
 struct THistoryEnvelope {
   struct TBucket {
-    int Records = 0;  // records in the pixel column; 0 leaves Min/Max unset
+    // Records in the pixel column (for columns of an hour or more, drawn
+    // from the hourly summary: the records of the hours that start in it);
+    // 0 leaves Min/Max unset.
+    int Records = 0;
     double Min = 0;
     double Max = 0;
   };
