@@ -1,5 +1,6 @@
 #include "ArchivePage.h"
 
+#include "AccessRights.h"
 #include "ArchiveChartWindow.h"
 #include "AtomicFile.h"
 #include "CsvTable.h"
@@ -149,6 +150,11 @@ void TArchivePage::SaveArchiveFileCommand() {
     saved = shown.SaveFile(fileName);
   }
   if (!saved) Warning(kArchiveFileWriteFailed);
+}
+
+void TArchivePage::LevelChanged(const TAccessRights& level) {
+  // The archive is the third page of the tree.
+  if (!level.MainPages[2] && FChartWindow) FChartWindow->close();
 }
 
 void TArchivePage::ChartButtonClick() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+struct TAccessRights;
 class QPushButton;
 class QWidget;
 class TArchiveChartWindow;
@@ -36,6 +37,9 @@ class TArchivePage : public QObject {
   void ReadArchiveCommand(TBusyToken token);
   void ReadArchiveFileCommand(TBusyToken token);
   void SaveArchiveFileCommand();
+  // The chart shows the archive's data: it closes with a level that hides
+  // the page.
+  void LevelChanged(const TAccessRights& level);
 
  private:
   void ReadArchiveRecords(TBusyToken token);

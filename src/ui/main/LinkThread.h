@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QObject>
 #include <QThread>
 
@@ -10,6 +11,11 @@
 // setting; on this thread they leave the windows free to paint and to answer
 // the operator and assistive tools, while the wait windows keep his input
 // away from the commands.
+//
+// What a job and its completion share is handed over through an atomic
+// flag as well as through the event queue: the queue's lock lives inside Qt,
+// where a race detector cannot see it, and the flag tells the detector what
+// the queue already guarantees.
 class TLinkThread {
  public:
   TLinkThread();
@@ -27,9 +33,14 @@ class TLinkThread {
   // returns when it is done. The link must be idle: a job posted before it
   // runs first.
   void Run(const std::function<void()>& job);
+  // Lets the jobs under way and queued end, then runs last on the link
+  // thread and ends it; waits for that until the deadline and is true when
+  // the thread has ended. Once ended, the thread runs nothing more.
+  bool Stop(QDeadlineTimer deadline, std::function<void()> last = {});
 
  private:
   QThread FThread;
   // Lives on the link thread: the context its jobs are queued to.
   QObject* FWorker;
+  bool FStopAsked = false;
 };

@@ -1,5 +1,6 @@
 #include "SpectrPage.h"
 
+#include "AccessRights.h"
 #include "AtomicFile.h"
 #include "CsvTable.h"
 #include "NGAS.h"
@@ -9,6 +10,7 @@
 #include "RadiationSpectr.h"
 #include "SpectrView.h"
 
+#include <QAction>
 #include <QLocale>
 
 namespace {
@@ -49,6 +51,17 @@ TSpectrPage::TSpectrPage(TMainController& controller, TOperatorDialogs& dialogs,
   FBkView->SetCompanion(FMainView, TSpectrView::TCompanion::Main);
   FillPage(&mainSheet, FMainView);
   FillPage(&bkSheet, FBkView);
+}
+
+void TSpectrPage::LevelChanged(const TAccessRights& level) {
+  const bool main = level.SpectrPages[0];
+  const bool background = level.SpectrPages[kBkSpectrPage];
+  const auto companion = [](TSpectrView* view, TSpectrView* other, bool shown, TSpectrView::TCompanion kind) {
+    if (!shown) view->CompanionItem()->setChecked(false);
+    view->SetCompanion(shown ? other : nullptr, kind);
+  };
+  companion(FMainView, FBkView, background, TSpectrView::TCompanion::Background);
+  companion(FBkView, FMainView, main, TSpectrView::TCompanion::Main);
 }
 
 TSpectrView* TSpectrPage::CurrentView() const { return FTabs.Current() == kBkSpectrPage ? FBkView : FMainView; }
