@@ -179,21 +179,6 @@ TEST_F(SessionStateTest, LevelsModesAndCommandsDuringAPollLeaveTheSessionSound) 
          t.Settle();
          EXPECT_EQ(t.FDialogs.DialogsRun, 1);
        }},
-      {"a failed return to normal mode keeps test mode, the poll stopped",
-       [](SessionStateTest& t) {
-         TMainForm& form = t.StartInTestMode();
-         t.FailEveryRequest();
-         form.SetTestMode(false);
-         t.Settle();
-         EXPECT_TRUE(form.TestMode());
-         EXPECT_EQ(form.Session()->Mode(), TTestMode::Test);
-         EXPECT_FALSE(form.Session()->Polling());
-         EXPECT_FALSE(form.TestModeRequestTimer()->isActive());
-         t.AnswerEveryRequest();
-         form.SetTestMode(false);
-         t.Settle();
-         EXPECT_EQ(form.Session()->Mode(), TTestMode::Normal);
-       }},
   };
   for (const TRow& row : rows) {
     SCOPED_TRACE(row.Name);

@@ -344,8 +344,9 @@ void TMainForm::LoadPackingFile() {
 
 void TMainForm::PackRequestsMenuItemClick() {
   const bool on = FUi->PackRequestsMenuItem->isChecked();
-  // Turned on again, packing is tried afresh on the installation. The link
-  // is idle: the menu cannot be reached while an exchange runs.
+  // Turned on again, packing is tried afresh on the installation. Only
+  // while the link is idle: during a test-mode poll the menu can be reached,
+  // and the driver is the link thread's then.
   if (!FController->Idle()) {
     FUi->PackRequestsMenuItem->setChecked(!on);
     return;

@@ -121,7 +121,8 @@ void TMainForm::CreateCommands() {
        {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveCommand(std::move(token)); }}},
       {TCommand::ReadArchiveFile,
        {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveFileCommand(std::move(token)); }}},
-      {TCommand::SaveArchiveFile, {reading, [this](TBusyToken) { FArchivePage->SaveArchiveFileCommand(); }}},
+      {TCommand::SaveArchiveFile,
+       {reading, [this](TBusyToken token) { FArchivePage->SaveArchiveFileCommand(std::move(token)); }}},
       // The close asks its own question, busy as the other commands.
       {TCommand::Exit,
        {reading,

@@ -36,7 +36,7 @@ class TArchivePage : public QObject {
 
   void ReadArchiveCommand(TBusyToken token);
   void ReadArchiveFileCommand(TBusyToken token);
-  void SaveArchiveFileCommand();
+  void SaveArchiveFileCommand(TBusyToken token);
   // The chart shows the archive's data: it closes with a level that hides
   // the page.
   void LevelChanged(const TAccessRights& level);
