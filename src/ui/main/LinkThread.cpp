@@ -1,27 +1,39 @@
 #include "LinkThread.h"
 
-#include <atomic>
+#include <condition_variable>
 #include <memory>
 
-namespace {
+void TLinkQueue::Push(std::function<void()> job) {
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    FJobs.push_back(std::move(job));
+  }
+  QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
+}
 
-// Published by the side that hands over, taken by the side that receives:
-// a release and an acquire the race detector sees.
-class THandOff {
- public:
-  void Publish() { FDone.store(true, std::memory_order_release); }
-  void Take() const { (void)FDone.load(std::memory_order_acquire); }
+void TLinkQueue::RunNext() {
+  std::function<void()> job;
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    if (FJobs.empty()) return;
+    job = std::move(FJobs.front());
+    FJobs.pop_front();
+  }
+  job();
+}
 
- private:
-  std::atomic<bool> FDone{false};
-};
+void TLinkQueue::Clear() {
+  std::deque<std::function<void()>> dropped;
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    dropped.swap(FJobs);
+  }
+}
 
-}  // namespace
-
-TLinkThread::TLinkThread() : FWorker(new QObject) {
+TLinkThread::TLinkThread() : FWork(new TLinkQueue) {
   FThread.setObjectName(QStringLiteral("link"));
-  FWorker->moveToThread(&FThread);
-  QObject::connect(&FThread, &QThread::finished, FWorker, &QObject::deleteLater);
+  FWork->moveToThread(&FThread);
+  QObject::connect(&FThread, &QThread::finished, FWork, &QObject::deleteLater);
   FThread.start();
 }
 
@@ -30,49 +42,35 @@ TLinkThread::~TLinkThread() { Stop(QDeadlineTimer::Forever); }
 bool TLinkThread::Stop(QDeadlineTimer deadline, std::function<void()> last) {
   if (!FStopAsked) {
     FStopAsked = true;
-    QMetaObject::invokeMethod(
-        FWorker,
-        [this, last = std::move(last)] {
-          if (last) last();
-          FThread.quit();
-        },
-        Qt::QueuedConnection);
+    FWork->Push([this, last = std::move(last)] {
+      if (last) last();
+      FThread.quit();
+    });
   }
-  return FThread.wait(deadline);
+  if (!FThread.wait(deadline)) return false;
+  // Results that came back after the last look at them are not wanted.
+  FDone.Clear();
+  return true;
 }
 
 void TLinkThread::Post(std::function<bool()> job, QObject* receiver, std::function<void(bool)> done) {
-  auto there = std::make_shared<THandOff>();
-  auto back = std::make_shared<THandOff>();
-  there->Publish();
-  QMetaObject::invokeMethod(
-      FWorker,
-      [job = std::move(job), receiver, done = std::move(done), there, back]() mutable {
-        there->Take();
-        const bool result = job();
-        back->Publish();
-        QMetaObject::invokeMethod(
-            receiver,
-            [done = std::move(done), result, back] {
-              back->Take();
-              done(result);
-            },
-            Qt::QueuedConnection);
-      },
-      Qt::QueuedConnection);
+  Q_ASSERT(receiver->thread() == FDone.thread());
+  FWork->Push([this, job = std::move(job), done = std::move(done)]() mutable {
+    const bool result = job();
+    FDone.Push([done = std::move(done), result] { done(result); });
+  });
 }
 
 void TLinkThread::Run(const std::function<void()>& job) {
-  auto there = std::make_shared<THandOff>();
-  auto back = std::make_shared<THandOff>();
-  there->Publish();
-  QMetaObject::invokeMethod(
-      FWorker,
-      [&job, there, back] {
-        there->Take();
-        job();
-        back->Publish();
-      },
-      Qt::BlockingQueuedConnection);
-  back->Take();
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool over = false;
+  FWork->Push([&] {
+    job();
+    const std::lock_guard<std::mutex> lock(mutex);
+    over = true;
+    finished.notify_one();
+  });
+  std::unique_lock<std::mutex> lock(mutex);
+  finished.wait(lock, [&] { return over; });
 }
