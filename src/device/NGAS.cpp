@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <utility>
 
 namespace {
 
@@ -67,20 +68,57 @@ TNGAS::TNGAS(TOpenProtocolDriver* driver) : FDriver(driver) {
   for (const char* caption : kArchCaptions) FArchCaptionVarList.Add(Win1251::FromUnicode(QString::fromUtf8(caption)));
 }
 
+void TNGAS::CheckOwner() const {
+#ifdef QEV_CHECK_OWNER
+  const QThread* owner = FOwner.load();
+  if (owner && owner != QThread::currentThread())
+    qFatal("TNGAS touched on thread %p while thread %p owns it", static_cast<const void*>(QThread::currentThread()),
+           static_cast<const void*>(owner));
+#endif
+}
+
+std::vector<bool> TNGAS::Answered(const TOPVarList& group) const {
+  CheckOwner();
+  const auto found = FAnswered.find(&group);
+  return found == FAnswered.end() ? std::vector<bool>() : found->second;
+}
+
 TOpenProtocolDriver& TNGAS::Driver() const {
   if (!FDriver) throw ENGASError();
   return *FDriver;
 }
 
 bool TNGAS::ReadGroup(TOPVarList& group) {
+  CheckOwner();
+  // A value that cannot come off the line (";" ends an item there) marks
+  // what the read did not bring; those variables get their values back.
+  static const QByteArray kNotAnswered = QByteArrayLiteral(";");
+  const int count = group.Count();
+  std::vector<QByteArray> before(static_cast<size_t>(count));
+  for (int i = 0; i < count; ++i) before[static_cast<size_t>(i)] = std::exchange(group.GetItem(i)->Value, kNotAnswered);
+  const auto settle = [&] {
+    std::vector<bool>& answered = FAnswered[&group];
+    answered.assign(static_cast<size_t>(count), false);
+    for (int i = 0; i < count; ++i) {
+      QByteArray& value = group.GetItem(i)->Value;
+      answered[static_cast<size_t>(i)] = value != kNotAnswered;
+      if (value == kNotAnswered) value = before[static_cast<size_t>(i)];
+    }
+  };
+  bool read = false;
   try {
-    return Driver().ReadVars(FDevAddress, group);
+    read = Driver().ReadVars(FDevAddress, group);
   } catch (const ENGASError&) {
-    return false;
+  } catch (...) {
+    settle();
+    throw;
   }
+  settle();
+  return read;
 }
 
 bool TNGAS::WriteGroup(TOPVarList& group) {
+  CheckOwner();
   try {
     return Driver().WriteVars(FDevAddress, group);
   } catch (const ENGASError&) {

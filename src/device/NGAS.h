@@ -7,8 +7,13 @@
 #include "ProgressSink.h"
 #include "RadiationSpectr.h"
 
+#include <QThread>
+
+#include <atomic>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <vector>
 
 // Abandons a failed step inside an operation of TNGAS; never leaves it.
 class ENGASError {};
@@ -21,6 +26,11 @@ class ENGASError {};
 //
 // A variable is reached by its group and its position (DeviceCatalogue.h):
 // CommonVarList().GetItem(CommonVar::DATETIME).
+//
+// One thread at a time owns the groups, the spectra and the archive: the
+// link thread while a command's exchange runs, the window's thread in the
+// steps between. The owner is handed over with SetOwner; in debug builds and
+// tests a touch from another thread stops the program at once.
 class TNGAS {
  public:
   explicit TNGAS(TOpenProtocolDriver* driver);
@@ -29,6 +39,8 @@ class TNGAS {
 
   void SetDriver(TOpenProtocolDriver* driver) { FDriver = driver; }
   TOpenProtocolDriver* DriverInUse() const { return FDriver; }
+  // Null (the default): any thread, as in a program with one thread.
+  void SetOwner(QThread* owner) { FOwner.store(owner); }
   void SetDevAddress(uint8_t address) { FDevAddress = address; }
   uint8_t DevAddress() const { return FDevAddress; }
   // The overall bar of an archive read.
@@ -74,21 +86,25 @@ class TNGAS {
   bool WriteService() { return WriteGroup(FServiceVarList); }
   bool WriteNet() { return WriteGroup(FNetVarList); }
 
-  TOPVarList& ModeVarList() { return FModeVarList; }
-  TOPVarList& CommonVarList() { return FCommonVarList; }
-  TOPVarList& MeasureVarList() { return FMeasureVarList; }
-  TOPVarList& CounterVarList() { return FCounterVarList; }
-  TOPVarList& PumpVarList() { return FPumpVarList; }
-  TOPVarList& TestVarList() { return FTestVarList; }
-  TOPVarList& TestActivityVarList() { return FTestActivityVarList; }
-  TOPVarList& AlarmBlockVarList() { return FAlarmBlockVarList; }
-  TOPVarList& MainSpectrVarList() { return FMainSpectrVarList; }
-  TOPVarList& BkSpectrVarList() { return FBkSpectrVarList; }
-  TOPVarList& MainEnergyVarList() { return FMainEnergyVarList; }
-  TOPVarList& BkEnergyVarList() { return FBkEnergyVarList; }
-  TOPVarList& ServiceVarList() { return FServiceVarList; }
-  TOPVarList& NetVarList() { return FNetVarList; }
-  TOPVarList& ArchSizeVarList() { return FArchSizeVarList; }
+  // Which variables of the group came with its last read; empty before the
+  // first one.
+  std::vector<bool> Answered(const TOPVarList& group) const;
+
+  TOPVarList& ModeVarList() { return Owned(FModeVarList); }
+  TOPVarList& CommonVarList() { return Owned(FCommonVarList); }
+  TOPVarList& MeasureVarList() { return Owned(FMeasureVarList); }
+  TOPVarList& CounterVarList() { return Owned(FCounterVarList); }
+  TOPVarList& PumpVarList() { return Owned(FPumpVarList); }
+  TOPVarList& TestVarList() { return Owned(FTestVarList); }
+  TOPVarList& TestActivityVarList() { return Owned(FTestActivityVarList); }
+  TOPVarList& AlarmBlockVarList() { return Owned(FAlarmBlockVarList); }
+  TOPVarList& MainSpectrVarList() { return Owned(FMainSpectrVarList); }
+  TOPVarList& BkSpectrVarList() { return Owned(FBkSpectrVarList); }
+  TOPVarList& MainEnergyVarList() { return Owned(FMainEnergyVarList); }
+  TOPVarList& BkEnergyVarList() { return Owned(FBkEnergyVarList); }
+  TOPVarList& ServiceVarList() { return Owned(FServiceVarList); }
+  TOPVarList& NetVarList() { return Owned(FNetVarList); }
+  TOPVarList& ArchSizeVarList() { return Owned(FArchSizeVarList); }
   const TOPVarList& ArchVarList() const { return FArchVarList; }
   const TOPVarList& ArchCaptionVarList() const { return FArchCaptionVarList; }
   const TOPVarList& ArchDefaultMaskVarList() const { return FArchDefaultMaskVarList; }
@@ -96,12 +112,18 @@ class TNGAS {
   // The variables chosen for the next archive read.
   void SetArchSelectVarList(const TOPVarList& selection) { selection.CopyTo(FArchSelectVarList); }
 
-  TRadiationSpectr& MainSpectr() { return FMainSpectr; }
-  TRadiationSpectr& BkSpectr() { return FBkSpectr; }
-  TDeviceArchive& Archive() { return FArchive; }
+  TRadiationSpectr& MainSpectr() { return Owned(FMainSpectr); }
+  TRadiationSpectr& BkSpectr() { return Owned(FBkSpectr); }
+  TDeviceArchive& Archive() { return Owned(FArchive); }
   int ArchSize() const { return FArchSize; }
 
  private:
+  template <typename T>
+  T& Owned(T& part) const {
+    CheckOwner();
+    return part;
+  }
+  void CheckOwner() const;
   TOpenProtocolDriver& Driver() const;
   bool ReadGroup(TOPVarList& group);
   bool WriteGroup(TOPVarList& group);
@@ -111,6 +133,8 @@ class TNGAS {
   uint8_t FDevAddress = 0;
   TProgressSink* FProgressBar = nullptr;
   int FArchSize = 0;
+  std::atomic<QThread*> FOwner{nullptr};
+  std::map<const TOPVarList*, std::vector<bool>> FAnswered;
 
   TOPVarList FModeVarList;
   TOPVarList FCommonVarList;

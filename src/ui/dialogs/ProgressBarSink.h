@@ -5,9 +5,8 @@
 class QProgressBar;
 
 // A progress bar of a wait window as the driver and the device model see it
-// (through the link thread's relay). Positions beyond the range show as an
-// empty or a full bar: the last step of an archive read reports more than
-// 100 percent.
+// (through the link thread's relay). A position beyond the range shows as an
+// empty or a full bar.
 class TProgressBarSink : public TProgressSink {
  public:
   explicit TProgressBarSink(QProgressBar* bar) : FBar(bar) {}

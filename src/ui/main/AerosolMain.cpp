@@ -5,6 +5,7 @@
 #include "ArchivePage.h"
 #include "ComResourceSetupEng.h"
 #include "ComSettingsDialogEditor.h"
+#include "CrossThreadLog.h"
 #include "DeviceDataFile.h"
 #include "ListBoxLog.h"
 #include "NGAS.h"
@@ -20,10 +21,12 @@
 #include "SettingsPages.h"
 #include "SpectrPage.h"
 #include "StartupPaths.h"
+#include "Win1251.h"
 #include "WindowPlacement.h"
 #include "ui_AerosolMain.h"
 
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QListView>
@@ -72,7 +75,8 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
                               Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint),
       FUi(std::make_unique<Ui::TMainForm>()),
       FDialogs(dialogs),
-      FPort(std::move(port)) {
+      FPort(std::move(port)),
+      FSession(std::make_unique<TSessionState>()) {
   FUi->setupUi(this);
   FMainTabs = std::make_unique<TPageTabs>(FUi->MainPageControl);
   FSettingsTabs = std::make_unique<TPageTabs>(FUi->Page1PageControl);
@@ -82,7 +86,13 @@ TMainForm::TMainForm(TOperatorDialogs& dialogs, std::unique_ptr<TSerialPort> por
   FormCreate();
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() { Shutdown(); }
+
+void TMainForm::Shutdown() {
+  FTestModeRequestTimer.stop();
+  FClockTimer.stop();
+  if (FController) FController->Stop();
+}
 
 void TMainForm::SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber) {
   FDelayTimeWindow = delayTime;
@@ -108,9 +118,12 @@ void TMainForm::FormCreate() {
 
   SetDeviceNumber(static_cast<uint8_t>(FDeviceNumber & 0xFF));
 
-  FTestMode = false;
+  // Normal mode: nothing is sent, and the poll is off.
   FUi->DispatchButton->setEnabled(false);
-  EnableTestModeTimer(false);
+  connect(FSession.get(), &TSessionState::ModeChanged, this, &TMainForm::RestartTestModeTimer);
+  connect(FSession.get(), &TSessionState::LevelChanged, this, &TMainForm::SessionLevelChanged);
+  connect(FSession.get(), &TSessionState::GroupChanged, this, &TMainForm::ShowPageAge);
+  RestartTestModeTimer();
 
   FSettingsPages->SetPickersToPcClock();
 
@@ -188,6 +201,9 @@ void TMainForm::ArrangeControls() {
   FLinkPanel->setFixedWidth(kLinkPanelWidth);
   FLinkPanel->setAlignment(Qt::AlignCenter);
   FUi->MainStatusBar->addWidget(FLinkPanel);
+  FPageAgePanel = new QLabel(FUi->MainStatusBar);
+  FPageAgePanel->setObjectName(QStringLiteral("PageAgePanel"));
+  FUi->MainStatusBar->addWidget(FPageAgePanel, 1);
   ClockTimerTimer();
 
   // The menu bar lies above the client area, as on the installation's
@@ -210,12 +226,15 @@ void TMainForm::CreateController() {
 
 void TMainForm::CreatePages() {
   FSettingsPages = std::make_unique<TSettingsPages>(
-      *this, *FUi, *FController, [this](TCommand command) { ExecuteCommand(command); },
+      *this, *FUi, *FController, *FSession, [this](TCommand command) { ExecuteCommand(command); },
       [this](int bit) { TestBitClick(bit); });
   FSpectrPage =
       std::make_unique<TSpectrPage>(*FController, FDialogs, *FUi->MainSpectrSheet, *FUi->BkSpectrSheet, *FSpectrTabs);
   FArchivePage = std::make_unique<TArchivePage>(*FController, FDialogs, *this, *FUi->ArchiveSheet, *FUi->ChartButton,
                                                 *FUi->HistoryButton);
+  // Every holder of device data answers a new level.
+  connect(FSession.get(), &TSessionState::LevelChanged, FSpectrPage.get(), &TSpectrPage::LevelChanged);
+  connect(FSession.get(), &TSessionState::LevelChanged, FArchivePage.get(), &TArchivePage::LevelChanged);
   ConnectCoefficientButtons();
 }
 
@@ -243,12 +262,65 @@ void TMainForm::ApplyAccessRights(const QByteArray& access) {
   FSettingsTabs->Show(Shown(rights.SettingsPages));
   FSpectrTabs->Show(Shown(rights.SpectrPages));
   FMainTabs->Show(Shown(rights.MainPages));
-  // The history window belongs to the archive page and goes with it.
-  if (!FMainTabs->IsShown(kArchivePage)) FArchivePage->CloseHistory();
   // The sub-page that a new level brings on the screen was not read: its
   // controls show whatever an earlier read left in them.
   if (CurrentSettingsPage() != settingsPage) ForgetSettingsRead();
   if (CurrentMainPage() != mainPage) MainPageControlChange();
+  FSession->ApplyLevel(rights);
+}
+
+void TMainForm::SessionLevelChanged(const TAccessRights& level) {
+  ShowPageAge();
+  if (TestMode() && !level.SettingsPages[kTestPage]) {
+    // The installation must not stay in a mode that the operator can no
+    // longer see nor leave: back to normal mode as leaving the page does,
+    // without the question, once the command under way is over.
+    FController->CommLog().AppendLine(
+        "-- " + Win1251::FromUnicode(
+                    QStringLiteral("тестовый режим выключается: страница \"Тест\" скрыта новым уровнем доступа")));
+    FController->WhenIdle([this] {
+      if (TestMode() && !FSession->Level().SettingsPages[kTestPage]) ExecuteCommand(TCommand::SwitchTestMode);
+    });
+    return;
+  }
+  // A level that brings "Тест" on the screen in normal mode asks, as
+  // selecting the page does.
+  if (TestPageInNormalMode())
+    FController->WhenIdle([this] {
+      if (TestPageInNormalMode()) Page1PageControlChange();
+    });
+}
+
+bool TMainForm::TestPageInNormalMode() const {
+  return FSession->Mode() == TTestMode::Normal && CurrentMainPage() == kSettingsPage &&
+         CurrentSettingsPage() == kTestPage;
+}
+
+void TMainForm::ShowPageAge() {
+  if (!FPageAgePanel) return;
+  // When every value of the settings page on the screen last came in one
+  // read; said only when the last read was not whole.
+  QString text;
+  if (CurrentMainPage() == kSettingsPage) {
+    const std::vector<TSettingsGroup> groups = TSettingsPages::PageGroups(CurrentSettingsPage());
+    bool partial = false;
+    bool never = false;
+    QDateTime whole;
+    for (const TSettingsGroup group : groups) {
+      if (FSession->Group(group) == TGroupState::Failed) partial = true;
+      const QDateTime at = FSession->WholeRead(group);
+      if (!at.isValid())
+        never = true;
+      else if (!whole.isValid() || at < whole)
+        whole = at;
+    }
+    if (never) whole = QDateTime();
+    if (partial)
+      text = whole.isValid() ? QStringLiteral("страница прочитана целиком: %1")
+                                   .arg(QLocale::system().toString(whole, QLocale::ShortFormat))
+                             : QStringLiteral("страница не прочитана целиком");
+  }
+  FPageAgePanel->setText(text);
 }
 
 void TMainForm::SetDeviceNumber(uint8_t number) {
@@ -280,8 +352,9 @@ void TMainForm::LoadPackingFile() {
 
 void TMainForm::PackRequestsMenuItemClick() {
   const bool on = FUi->PackRequestsMenuItem->isChecked();
-  // Turned on again, packing is tried afresh on the installation. The link
-  // is idle: the menu cannot be reached while an exchange runs.
+  // Turned on again, packing is tried afresh on the installation. Only
+  // while the link is idle: during a test-mode poll the menu can be reached,
+  // and the driver is the link thread's then.
   if (!FController->Idle()) {
     FUi->PackRequestsMenuItem->setChecked(!on);
     return;
@@ -319,7 +392,11 @@ void TMainForm::SettingsPageRead(int page, bool read) {
 void TMainForm::ForgetSettingsRead() { SettingsPageRead(-1, false); }
 
 void TMainForm::UpdateDispatchButton() {
-  FUi->DispatchButton->setEnabled(!FTestMode && FReadSettingsPage >= 0 && FReadSettingsPage == CurrentSettingsPage());
+  bool read =
+      FSession->Mode() == TTestMode::Normal && FReadSettingsPage >= 0 && FReadSettingsPage == CurrentSettingsPage();
+  for (const TSettingsGroup group : TSettingsPages::PageGroups(CurrentSettingsPage()))
+    read = read && FSession->HasDeviceValues(group);
+  FUi->DispatchButton->setEnabled(read);
 }
 
 void TMainForm::MainPageControlChange() {
@@ -334,6 +411,12 @@ void TMainForm::MainPageControlChange() {
   FUi->RequestButton->setVisible(device);
   FUi->DispatchButton->setVisible(device);
   FUi->SyncButton->setVisible(page == kArchivePage);
+  ShowPageAge();
+  // The test page is live only in test mode: arriving on it asks.
+  if (TestPageInNormalMode())
+    FController->WhenIdle([this] {
+      if (TestPageInNormalMode()) Page1PageControlChange();
+    });
 }
 
 void TMainForm::ToolButton1Click() {
@@ -349,12 +432,21 @@ void TMainForm::ToolButton2Click() {
 void TMainForm::closeEvent(QCloseEvent* event) { FormClose(event); }
 
 void TMainForm::FormClose(QCloseEvent* event) {
-  // A close that the window system delivers while a command runs (an
-  // exchange, a question of its own) is refused: the command ends first.
+  // A close that the window system delivers while a command runs is not
+  // done in its middle: during a test-mode poll it is asked right after it,
+  // during a command with a wait window (or a question of its own) it is
+  // refused.
   const TBusyToken asking = FController->Begin(TBusyState::Reading);
-  if (asking && FDialogs.Message(TOperatorDialogs::TMessageKind::Confirmation, kExitQuestion,
-                                 QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
+  if (!asking) {
+    event->ignore();
+    ExecuteCommand(TCommand::Exit);
+    return;
+  }
+  if (FDialogs.Message(TOperatorDialogs::TMessageKind::Confirmation, kExitQuestion,
+                       QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes) {
     event->accept();
+    // Nothing runs after the window's last answer.
+    Shutdown();
     return;
   }
   event->ignore();

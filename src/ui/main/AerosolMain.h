@@ -2,6 +2,7 @@
 
 #include "MainCommands.h"
 #include "MainController.h"
+#include "SessionState.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -86,7 +87,12 @@ class TMainForm : public QMainWindow {
   void LoadHistoryFile();
 
   TBusyState BusyState() const { return FController->BusyState(); }
-  bool TestMode() const { return FTestMode; }
+  // The installation confirmed the test mode and has not confirmed a
+  // return to normal mode since.
+  bool TestMode() const { return FSession->Mode() == TTestMode::Test || FSession->Mode() == TTestMode::LeavingTest; }
+  // What the window knows of the installation; LevelChanged is the event a
+  // window holding device data answers.
+  TSessionState* Session() const { return FSession.get(); }
   int32_t TestRequestPeriod() const { return FTestRequestPeriod; }
   int32_t DeviceNumber() const { return FDeviceNumber; }
 
@@ -108,6 +114,11 @@ class TMainForm : public QMainWindow {
   // Null until "График" was first pressed.
   TArchiveChartWindow* ArchiveChartWindow() const;
   QTimer* TestModeRequestTimer() { return &FTestModeRequestTimer; }
+
+  // The window's end: the controller stops first, while everything its
+  // last steps may touch is still there. Also when the window is destroyed
+  // without a close.
+  void Shutdown();
 
   // Selects a page as the program does: the page change handling does not
   // run by itself. A page whose tab is not shown is refused (false) and the
@@ -180,9 +191,14 @@ class TMainForm : public QMainWindow {
   // One operation of the device model on the link thread, with the plain
   // wait window or none; done runs after it, on this window's thread.
   void Exchange(TWait wait, const QString& caption, bool (TNGAS::*operation)(), std::function<void(bool)> done);
-  // What the operator did while an exchange without a wait window ran (a
-  // test-mode read) is done after it.
-  bool DeferWhileBusy(std::function<void()> action);
+  // The groups of a settings sub-page read: their state, and the page.
+  void SettingsGroupsRead(int page);
+  // The one answer of the window to a new access level: a test mode that
+  // the level hides ends, a test page it brings on the screen asks first.
+  void SessionLevelChanged(const TAccessRights& level);
+  // "Тест" on the screen while the installation is in normal mode.
+  bool TestPageInNormalMode() const;
+  void ShowPageAge();
 
   // The pages selected, -1 where no tab is shown.
   int CurrentMainPage() const;
@@ -196,9 +212,8 @@ class TMainForm : public QMainWindow {
   void UpdateDispatchButton();
   // The read behind "Прочитать из прибора" on a settings sub-page, if any.
   static std::optional<TCommand> SettingsPageReadCommand(int page);
-  // The test-mode poll is enabled while the test mode lasts; a period of 0
-  // keeps it enabled without ticks.
-  void EnableTestModeTimer(bool enabled);
+  // The test-mode poll follows the session's mode; a period of 0 keeps it
+  // enabled without ticks.
   void RestartTestModeTimer();
   void Warning(const QString& text);
 
@@ -211,6 +226,7 @@ class TMainForm : public QMainWindow {
   QLabel* FClockPanel = nullptr;
   QLabel* FLinkPanel = nullptr;
   bool FPortOpen = true;
+  QLabel* FPageAgePanel = nullptr;
   QTimer FClockTimer;
   QTimer FTestModeRequestTimer;
 
@@ -221,6 +237,7 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TListBoxLog> FDebugLog;
   std::unique_ptr<TComPropertiesDialog> FComPropertiesDialog;
   std::unique_ptr<TComSettingsDialogEditor> FComSettingsEditor;
+  std::unique_ptr<TSessionState> FSession;
   std::unique_ptr<TMainController> FController;
   std::unique_ptr<TSettingsPages> FSettingsPages;
   std::unique_ptr<TSpectrPage> FSpectrPage;
@@ -228,8 +245,6 @@ class TMainForm : public QMainWindow {
   std::unique_ptr<TPasswords> FPasswords;
   std::unique_ptr<TAboutForm> FAboutForm;
 
-  bool FTestMode = false;
-  bool FTestModeTimerEnabled = false;
   // A test-mode tick that fell during another command, waiting for its end.
   bool FTestTickDeferred = false;
   // The settings sub-page that the last read brought the values of, or -1.

@@ -14,6 +14,10 @@
 #include "SpectrPage.h"
 #include "ui_AerosolMain.h"
 
+#include <QDateTime>
+
+#include <algorithm>
+
 namespace {
 
 using TMessageKind = TOperatorDialogs::TMessageKind;
@@ -117,7 +121,8 @@ void TMainForm::CreateCommands() {
        {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveCommand(std::move(token)); }}},
       {TCommand::ReadArchiveFile,
        {reading, [this](TBusyToken token) { FArchivePage->ReadArchiveFileCommand(std::move(token)); }}},
-      {TCommand::SaveArchiveFile, {reading, [this](TBusyToken) { FArchivePage->SaveArchiveFileCommand(); }}},
+      {TCommand::SaveArchiveFile,
+       {reading, [this](TBusyToken token) { FArchivePage->SaveArchiveFileCommand(std::move(token)); }}},
       {TCommand::SyncHistory,
        {reading, [this](TBusyToken token) { FArchivePage->SyncHistoryCommand(std::move(token)); }}},
       {TCommand::HistoryDatabase, {reading, plain(&TMainForm::HistoryDatabaseCommand)}},
@@ -171,15 +176,19 @@ void TMainForm::Exchange(TWait wait, const QString& caption, bool (TNGAS::*opera
       wait, caption, [operation](TNGAS& ngas) { return (ngas.*operation)(); }, std::move(done));
 }
 
-bool TMainForm::DeferWhileBusy(std::function<void()> action) {
-  if (FController->Idle()) return false;
-  FController->WhenIdle(std::move(action));
-  return true;
+void TMainForm::SettingsGroupsRead(int page) {
+  const QDateTime now = QDateTime::currentDateTime();
+  for (const TSettingsGroup group : TSettingsPages::PageGroups(page)) {
+    const std::vector<bool> answered = NGAS()->Answered(TSettingsPages::GroupList(*NGAS(), group));
+    const bool whole = !answered.empty() && std::all_of(answered.begin(), answered.end(), [](bool a) { return a; });
+    FSession->GroupRead(group, whole, answered, now);
+  }
 }
 
 void TMainForm::ReadGroupCommand(TBusyToken token, int page, const QString& caption, bool (TNGAS::*read)(),
                                  void (TSettingsPages::*refresh)()) {
   Exchange(TWait::Plain, caption, read, [this, token, page, refresh](bool read) {
+    SettingsGroupsRead(page);
     SettingsPageRead(page, read);
     (FSettingsPages.get()->*refresh)();
   });
@@ -187,6 +196,7 @@ void TMainForm::ReadGroupCommand(TBusyToken token, int page, const QString& capt
 
 void TMainForm::ReadCounterCommand(TBusyToken token) {
   Exchange(TWait::Plain, QStringLiteral("загрузка параметров счетчика"), &TNGAS::ReadCounter, [this, token](bool read) {
+    SettingsGroupsRead(kCounterPage);
     // A counter that is not connected reports its first coefficient
     // as 0.
     if (!DeviceValues::IsCounterNotConnected(NGAS()->CounterVarList().GetItem(CounterVar::MAINENERGYA)->Value)) {

@@ -52,34 +52,38 @@ bool ModeIs(TOPVarList& mode, const QByteArray& value) {
 }  // namespace
 
 void TMainForm::SetTestMode(bool on) {
-  if (on != FTestMode) ExecuteCommand(TCommand::SwitchTestMode);
+  if (on != TestMode()) ExecuteCommand(TCommand::SwitchTestMode);
 }
 
 void TMainForm::SwitchTestModeCommand(TBusyToken token) {
   TOPVarList& mode = NGAS()->ModeVarList();
-  if (!FTestMode) {
+  if (FSession->BeginEnterTest()) {
     mode.GetItem(ModeVar::MODE)->Value = "1";
     Exchange(TWait::None, QString(), &TNGAS::WriteMode, [this, token](bool written) {
-      if (!written || !ModeIs(NGAS()->ModeVarList(), "1")) return;
+      if (!written || !ModeIs(NGAS()->ModeVarList(), "1")) {
+        FSession->TestEntered(false);
+        return;
+      }
       ForgetSettingsRead();
       FUi->RequestButton->setEnabled(false);
       // The first test read belongs to the switch: nothing else starts
       // between the two.
       Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) {
+        SettingsGroupsRead(kTestPage);
+        FSession->TestEntered(true);
         FSettingsPages->RefreshTestPage();
-        EnableTestModeTimer(true);
-        FTestMode = true;
       });
     });
     return;
   }
-  EnableTestModeTimer(false);
+  if (!FSession->BeginLeaveTest()) return;
   mode.GetItem(ModeVar::MODE)->Value = "0";
   // A failed return leaves the installation in test mode with the polling
   // stopped and both device buttons disabled.
   Exchange(TWait::None, QString(), &TNGAS::WriteMode, [this, token](bool written) {
-    if (!written || !ModeIs(NGAS()->ModeVarList(), "0")) return;
-    FTestMode = false;
+    const bool normal = written && ModeIs(NGAS()->ModeVarList(), "0");
+    FSession->TestLeft(normal);
+    if (!normal) return;
     FUi->RequestButton->setEnabled(true);
     // "Записать в прибор" comes back with the read of the page shown, not
     // before: nothing of it has been read since the test mode began. The
@@ -91,17 +95,22 @@ void TMainForm::SwitchTestModeCommand(TBusyToken token) {
 void TMainForm::Page1PageControlChange() {
   // A page selected while a test-mode read runs is handled after it: its
   // questions and its read would otherwise be refused.
-  if (DeferWhileBusy([this] { Page1PageControlChange(); })) return;
+  if (!FController->Idle()) {
+    FController->WhenIdle([this] { Page1PageControlChange(); });
+    return;
+  }
   repaint();
   // The page now shown has not been read yet.
   ForgetSettingsRead();
+  ShowPageAge();
   const int page = CurrentSettingsPage();
   if (page < 0) return;
   const auto ask = [this](const QString& question) {
     return FDialogs.Message(TMessageKind::Confirmation, question, QMessageBox::Yes | QMessageBox::No) ==
            QMessageBox::Yes;
   };
-  // Only a page the operator may see is selected instead.
+  // Only a page the operator may see is selected instead; without one the
+  // test page stays, its actuators disabled in normal mode.
   const auto commonInstead = [this] {
     if (SelectSettingsPage(kCommonPage)) Page1PageControlChange();
   };
@@ -112,13 +121,13 @@ void TMainForm::Page1PageControlChange() {
     }
     SetTestMode(true);
     FController->WhenIdle([this, commonInstead] {
-      if (FTestMode) return;
+      if (TestMode()) return;
       FDialogs.Message(TMessageKind::Error, kTestModeFailed, QMessageBox::Yes);
       commonInstead();
     });
     return;
   }
-  if (FTestMode) {
+  if (TestMode()) {
     // Back in normal mode the switch reads the page shown, once.
     if (ask(kNormalModeQuestion))
       SetTestMode(false);
@@ -130,7 +139,10 @@ void TMainForm::Page1PageControlChange() {
 }
 
 void TMainForm::ReadTestCommand(TBusyToken token) {
-  Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) { FSettingsPages->RefreshTestPage(); });
+  Exchange(TWait::None, QString(), &TNGAS::ReadTest, [this, token](bool) {
+    SettingsGroupsRead(kTestPage);
+    FSettingsPages->RefreshTestPage();
+  });
 }
 
 void TMainForm::TestModeRequestTimerTimer() {
@@ -144,11 +156,14 @@ void TMainForm::TestModeRequestTimerTimer() {
   FTestTickDeferred = true;
   FController->WhenIdle([this] {
     FTestTickDeferred = false;
-    if (FTestModeTimerEnabled) ExecuteCommand(TCommand::ReadTest);
+    if (FSession->Polling()) ExecuteCommand(TCommand::ReadTest);
   });
 }
 
 void TMainForm::TestBitClick(int bit) {
+  // The test group goes back whole: only with the values the installation
+  // gave, and only in test mode.
+  if (FSession->Mode() != TTestMode::Test || !FSession->HasDeviceValues(TSettingsGroup::Test)) return;
   TOPVarListItem* test = NGAS()->TestVarList().GetItem(TestVar::TEST);
   test->Value = DeviceValues::ToggleTestBit(test->Value, bit);
   // A poll in the middle of the write would show the actuators as they
@@ -157,18 +172,16 @@ void TMainForm::TestBitClick(int bit) {
   // mode and the operator is driving it from this page.
   FTestModeRequestTimer.stop();
   ExecuteCommand(TCommand::WriteTest);
-  FController->WhenIdle([this] { EnableTestModeTimer(FTestMode); });
-}
-
-void TMainForm::EnableTestModeTimer(bool enabled) {
-  FTestModeTimerEnabled = enabled;
-  RestartTestModeTimer();
+  FController->WhenIdle([this] {
+    FSession->ResumePolling();
+    RestartTestModeTimer();
+  });
 }
 
 void TMainForm::RestartTestModeTimer() {
   // A period of 0 means no periodic reads; a Qt timer of interval 0 would
   // fire without pause instead.
-  if (FTestModeTimerEnabled && FTestModeRequestTimer.interval() > 0)
+  if (FSession->Polling() && FTestModeRequestTimer.interval() > 0)
     FTestModeRequestTimer.start();
   else
     FTestModeRequestTimer.stop();

@@ -1,5 +1,6 @@
 #include "ArchivePage.h"
 
+#include "AccessRights.h"
 #include "ArchiveChartWindow.h"
 #include "AtomicFile.h"
 #include "CsvTable.h"
@@ -35,6 +36,7 @@ const QString kArchiveEmpty = QStringLiteral("Архив прибора пуст
 const QString kRecordsBeforeFailure =
     QStringLiteral("Записи, прочитанные до сбоя (%1), показаны в таблице. Их можно сохранить в файле.");
 const QString kArchiveFileLoading = QStringLiteral("чтение архива из файла");
+const QString kArchiveFileSaving = QStringLiteral("запись архива в файл");
 const QString kArchiveFileReadFailed = QStringLiteral("Чтение архива из файла не удалось!");
 const QString kArchiveFileWriteFailed = QStringLiteral("Запись архива из файла не удалось!");
 
@@ -158,18 +160,32 @@ void TArchivePage::ReadArchiveFileCommand(TBusyToken token) {
       });
 }
 
-void TArchivePage::SaveArchiveFileCommand() {
+void TArchivePage::SaveArchiveFileCommand(TBusyToken token) {
   const QString fileName = FDialogs.SaveFileName(kArchiveFilesToSave);
   if (fileName.isEmpty()) return;
-  TDeviceArchive& shown = FView->ArchiveData();
-  bool saved = false;
-  if (IsCsvFileName(fileName)) {
-    saved = SaveFileAtomically(fileName, ArchiveToCsv(shown, TCsvFormat::ForLocale(QLocale::system())));
-  } else {
-    if (const TOPVarList* captions = FView->ColumnCaptions()) shown.SetCaptions(*captions);
-    saved = shown.SaveFile(fileName);
-  }
-  if (!saved) Warning(kArchiveFileWriteFailed);
+  // Years of records take a moment to write: on the link thread with the
+  // wait window up, like the load. The table is not changed meanwhile: the
+  // wait window keeps the operator away and no exchange runs.
+  const TDeviceArchive* shown = &FView->ArchiveData();
+  const bool csv = IsCsvFileName(fileName);
+  if (!csv)
+    if (const TOPVarList* captions = FView->ColumnCaptions()) FView->ArchiveData().SetCaptions(*captions);
+  const TCsvFormat format = TCsvFormat::ForLocale(QLocale::system());
+  FController.Exchange(
+      TMainController::TWait::Plain, kArchiveFileSaving,
+      [shown, csv, format, fileName](TNGAS&) {
+        return csv ? SaveFileAtomically(fileName, ArchiveToCsv(*shown, format)) : shown->SaveFile(fileName);
+      },
+      [this, token](bool saved) {
+        if (!saved) Warning(kArchiveFileWriteFailed);
+      });
+}
+
+void TArchivePage::LevelChanged(const TAccessRights& level) {
+  // The archive is the third page of the tree.
+  if (level.MainPages[2]) return;
+  if (FChartWindow) FChartWindow->close();
+  CloseHistory();
 }
 
 void TArchivePage::ChartButtonClick() {

@@ -6,6 +6,7 @@
 
 #include <memory>
 
+struct TAccessRights;
 class QPushButton;
 class QWidget;
 class TArchiveChartWindow;
@@ -46,11 +47,14 @@ class TArchivePage : public QObject {
 
   void ReadArchiveCommand(TBusyToken token);
   void ReadArchiveFileCommand(TBusyToken token);
-  void SaveArchiveFileCommand();
+  void SaveArchiveFileCommand(TBusyToken token);
   // "Синхронизировать": the installation's archive records the store does
   // not hold yet, read on the link thread under the archive read's wait
   // window; what was read before "Отменить" or a line fault stays stored.
   void SyncHistoryCommand(TBusyToken token);
+  // The chart and the history show the archive's data: they close with a
+  // level that hides the page.
+  void LevelChanged(const TAccessRights& level);
 
  private:
   void ReadArchiveRecords(TBusyToken token);

@@ -1,29 +1,76 @@
 #include "LinkThread.h"
 
-TLinkThread::TLinkThread() : FWorker(new QObject) {
+#include <condition_variable>
+#include <memory>
+
+void TLinkQueue::Push(std::function<void()> job) {
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    FJobs.push_back(std::move(job));
+  }
+  QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
+}
+
+void TLinkQueue::RunNext() {
+  std::function<void()> job;
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    if (FJobs.empty()) return;
+    job = std::move(FJobs.front());
+    FJobs.pop_front();
+  }
+  job();
+}
+
+void TLinkQueue::Clear() {
+  std::deque<std::function<void()>> dropped;
+  {
+    const std::lock_guard<std::mutex> lock(FMutex);
+    dropped.swap(FJobs);
+  }
+}
+
+TLinkThread::TLinkThread() : FWork(new TLinkQueue) {
   FThread.setObjectName(QStringLiteral("link"));
-  FWorker->moveToThread(&FThread);
-  QObject::connect(&FThread, &QThread::finished, FWorker, &QObject::deleteLater);
+  FWork->moveToThread(&FThread);
+  QObject::connect(&FThread, &QThread::finished, FWork, &QObject::deleteLater);
   FThread.start();
 }
 
-TLinkThread::~TLinkThread() {
-  // A job under way runs to its end; what is still queued is dropped.
-  FThread.quit();
-  FThread.wait();
+TLinkThread::~TLinkThread() { Stop(QDeadlineTimer::Forever); }
+
+bool TLinkThread::Stop(QDeadlineTimer deadline, std::function<void()> last) {
+  if (!FStopAsked) {
+    FStopAsked = true;
+    FWork->Push([this, last = std::move(last)] {
+      if (last) last();
+      FThread.quit();
+    });
+  }
+  if (!FThread.wait(deadline)) return false;
+  // Results that came back after the last look at them are not wanted.
+  FDone.Clear();
+  return true;
 }
 
 void TLinkThread::Post(std::function<bool()> job, QObject* receiver, std::function<void(bool)> done) {
-  QMetaObject::invokeMethod(
-      FWorker,
-      [job = std::move(job), receiver, done = std::move(done)]() mutable {
-        const bool result = job();
-        QMetaObject::invokeMethod(
-            receiver, [done = std::move(done), result] { done(result); }, Qt::QueuedConnection);
-      },
-      Qt::QueuedConnection);
+  Q_ASSERT(receiver->thread() == FDone.thread());
+  FWork->Push([this, job = std::move(job), done = std::move(done)]() mutable {
+    const bool result = job();
+    FDone.Push([done = std::move(done), result] { done(result); });
+  });
 }
 
 void TLinkThread::Run(const std::function<void()>& job) {
-  QMetaObject::invokeMethod(FWorker, job, Qt::BlockingQueuedConnection);
+  std::mutex mutex;
+  std::condition_variable finished;
+  bool over = false;
+  FWork->Push([&] {
+    job();
+    const std::lock_guard<std::mutex> lock(mutex);
+    over = true;
+    finished.notify_one();
+  });
+  std::unique_lock<std::mutex> lock(mutex);
+  finished.wait(lock, [&] { return over; });
 }

@@ -11,6 +11,8 @@
 #include "TransferWaitWindow2.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -22,6 +24,8 @@ const QString kCommandFailed = QStringLiteral("Ошибочное действи
 // The test-mode poll may run every second or faster; a port that is not
 // there is looked for no more often than that.
 constexpr int kPollReopenGapMs = 1000;
+// Longer than any one request's time-outs at the slowest settings.
+constexpr int kStopDeadlineMs = 10000;
 
 }  // namespace
 
@@ -48,11 +52,25 @@ TMainController::TMainController(QWidget& window, TOperatorDialogs& dialogs, std
   FDriver->SetBetweenRequests([this] { return !FStopping.load(); });
   FDriver->SetRequestFinished([this](bool answered) { emit RequestFinished(answered); });
   FNGAS = std::make_unique<TNGAS>(FDriver.get());
+  FNGAS->SetOwner(QThread::currentThread());
 }
 
-TMainController::~TMainController() {
+TMainController::~TMainController() { Stop(); }
+
+void TMainController::Stop() {
+  if (FStopped) return;
+  FStopped = true;
   FStopping = true;
-  FLink.Run([this] { FChannel->Close(); });
+  FWhenIdle.clear();
+  // The job under way ends at its next request; one request lasts at most
+  // the port's time-outs, so the wait ends. Past the deadline the thread
+  // still has to end before the objects it uses go.
+  if (!FLink.Stop(QDeadlineTimer(kStopDeadlineMs), [this] { FChannel->Close(); })) {
+    qWarning("link thread still in an exchange after %d ms; waiting for it", kStopDeadlineMs);
+    FLink.Stop(QDeadlineTimer::Forever);
+  }
+  // The thread has ended: what it owned is this thread's again.
+  FNGAS->SetOwner(QThread::currentThread());
   // What waits for the window (an exchange's next step, an action for when
   // idle) goes now, while the controller is whole: the busy tokens those
   // steps hold come back to it.
@@ -61,6 +79,7 @@ TMainController::~TMainController() {
 }
 
 bool TMainController::OpenChannel() {
+  if (FStopped) return false;
   bool open = false;
   FLink.Run([this, &open] {
     FChannel->Close();
@@ -78,8 +97,17 @@ TProgressSink* TMainController::ArchiveProgress() const { return FArchiveProgres
 void TMainController::ExecuteCommand(TCommand command) {
   const auto entry = FCommands.find(command);
   if (entry == FCommands.end()) return;
+  if (FStopping) return;
   TBusyToken token = Begin(entry->second.State);
-  if (!token) return;
+  if (!token) {
+    if (!QuietlyBusy() || FCommandWaiting) return;
+    FCommandWaiting = true;
+    FWhenIdle.push_back([this, command] {
+      FCommandWaiting = false;
+      ExecuteCommand(command);
+    });
+    return;
+  }
   Guarded([&] { entry->second.Run(std::move(token)); });
 }
 
@@ -92,6 +120,7 @@ TMainController::TBusyToken TMainController::Begin(TBusyState state) {
 
 void TMainController::End() {
   FBusyState = TBusyState::Idle;
+  FQuiet = false;
   if (FStopping || FWhenIdle.empty() || FWhenIdlePosted) return;
   // From the event loop: the command that ended is fully unwound first.
   FWhenIdlePosted = true;
@@ -123,18 +152,25 @@ void TMainController::Exchange(TWait wait, const QString& caption, std::function
   FNGAS->SetProgressBar(archive ? FArchiveProgress.get() : nullptr);
   FDriver->SetCancelButton(archive ? FWaitWindow2Btn->CancelFlag() : nullptr);
   ShowWait(wait, caption);
+  FQuiet = wait == TWait::None;
   FLinkFailure.reset();
+  // The device model is the link thread's until the operation ends; then
+  // the window's again, for the step that follows.
+  QThread* window = QThread::currentThread();
+  FNGAS->SetOwner(FLink.Thread());
   FLink.Post(
-      [this, operation = std::move(operation), reopenGapMs = wait == TWait::None ? kPollReopenGapMs : 0] {
+      [this, window, operation = std::move(operation), reopenGapMs = wait == TWait::None ? kPollReopenGapMs : 0] {
         FChannel->Reopen(reopenGapMs);
+        bool result = false;
         try {
-          return operation(*FNGAS);
+          result = operation(*FNGAS);
         } catch (const std::exception& error) {
           FLinkFailure = QString::fromLocal8Bit(error.what());
         } catch (...) {
           FLinkFailure = QString();
         }
-        return false;
+        FNGAS->SetOwner(window);
+        return result;
       },
       this,
       [this, wait, done = std::move(done)](bool result) {

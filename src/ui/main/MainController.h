@@ -79,10 +79,17 @@ class TMainController : public QObject {
 
   // The window's commands by name.
   void SetCommands(std::map<TCommand, TCommandEntry> commands) { FCommands = std::move(commands); }
-  // Runs a command when no other one runs; one started while another runs
-  // (from a timer, a control that a refresh changed, or another command) is
-  // refused.
+  // Runs a command when no other one runs. One asked for while an exchange
+  // without a wait window runs (a test-mode poll, a mode switch), when the
+  // operator's input is not held off, runs right after it; a second one
+  // asked for meanwhile is dropped. Any other command asked for while
+  // another runs (from a control that a refresh changed, or from another
+  // command) is refused.
   void ExecuteCommand(TCommand command);
+  // The window asks for this before anything it owns goes: a read under
+  // way stops at its next request, nothing waiting runs, the link thread
+  // ends (within one request's time-outs) and the port is closed.
+  void Stop();
 
   TBusyState BusyState() const { return FBusyState; }
   bool Idle() const { return FBusyState == TBusyState::Idle; }
@@ -93,6 +100,8 @@ class TMainController : public QObject {
   void WhenIdle(std::function<void()> action);
   // Idle with nothing left to run after the last command.
   bool Settled() const { return Idle() && FWhenIdle.empty(); }
+  // An exchange without a wait window runs: the window takes input.
+  bool QuietlyBusy() const { return !Idle() && FQuiet; }
 
   // Runs operation on the link thread with the wait window asked for, and
   // done with its result after the window is hidden. A port that went away
@@ -141,6 +150,10 @@ class TMainController : public QObject {
   TBusyState FBusyState = TBusyState::Idle;
   std::deque<std::function<void()>> FWhenIdle;
   bool FWhenIdlePosted = false;
+  bool FQuiet = false;
+  // A command asked for during a quiet exchange, waiting for its end.
+  bool FCommandWaiting = false;
+  bool FStopped = false;
 
   // Last: the thread stops, and a job under way ends, before the objects it
   // uses go.

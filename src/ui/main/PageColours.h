@@ -31,6 +31,10 @@ inline const QColor kGreenDark{0, 128, 0};
 inline const QColor kValueText{255, 255, 0};
 inline const QColor kValueBackground{96, 96, 96};
 
+// Values that did not come with the last read of their page: muted, so
+// that an old value is not taken for a fresh one.
+inline const QColor kOldValueText{170, 170, 110};
+inline const QColor kOldEditText{128, 128, 128};
 // Page tabs, the main pages on the left and the sub-pages on top.
 inline const QColor kTabText{0, 0, 0};
 inline const QColor kTabBackground{218, 218, 218};

@@ -16,12 +16,15 @@
 
 #include <QColor>
 #include <QDate>
+#include <QDateTime>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPalette>
 #include <QRadioButton>
 #include <QTime>
+#include <QTimer>
 
 #include <array>
 
@@ -71,75 +74,142 @@ class TRefreshScope {
 
 }  // namespace
 
-TSettingsPages::TSettingsPages(QWidget& window, Ui::TMainForm& ui, TMainController& controller, TExecute execute,
-                               TTestBitClick testBitClick)
+TSettingsPages::TSettingsPages(QWidget& window, Ui::TMainForm& ui, TMainController& controller, TSessionState& session,
+                               TExecute execute, TTestBitClick testBitClick)
     : FWindow(window),
       FUi(ui),
       FController(controller),
+      FSession(session),
       FExecute(std::move(execute)),
       FTestBitClick(std::move(testBitClick)) {
   PaintPanels();
   BindPageTexts();
   ConnectPageControls();
+  connect(&session, &TSessionState::GroupChanged, this, &TSettingsPages::UpdateWritingControls);
+  connect(&session, &TSessionState::ModeChanged, this, &TSettingsPages::UpdateWritingControls);
+  UpdateWritingControls();
+}
+
+TOPVarList& TSettingsPages::GroupList(TNGAS& ngas, TSettingsGroup group) {
+  switch (group) {
+    case TSettingsGroup::Common:
+      return ngas.CommonVarList();
+    case TSettingsGroup::AlarmBlock:
+      return ngas.AlarmBlockVarList();
+    case TSettingsGroup::Measure:
+      return ngas.MeasureVarList();
+    case TSettingsGroup::Counter:
+      return ngas.CounterVarList();
+    case TSettingsGroup::Pump:
+      return ngas.PumpVarList();
+    case TSettingsGroup::Test:
+      return ngas.TestVarList();
+    case TSettingsGroup::Service:
+      return ngas.ServiceVarList();
+    case TSettingsGroup::Net:
+      break;
+  }
+  return ngas.NetVarList();
+}
+
+std::vector<TSettingsGroup> TSettingsPages::PageGroups(int page) {
+  using G = TSettingsGroup;
+  static const std::array<std::vector<TSettingsGroup>, 7> kPages = {{
+      {G::Common, G::AlarmBlock},
+      {G::Measure},
+      {G::Counter},
+      {G::Pump},
+      {G::Test},
+      {G::Service},
+      {G::Net},
+  }};
+  if (page < 0 || page >= static_cast<int>(kPages.size())) return {};
+  return kPages[static_cast<size_t>(page)];
+}
+
+void TSettingsPages::UpdateWritingControls() {
+  Ui::TMainForm& ui = FUi;
+  // A control that writes its group at once sends every value of the group:
+  // only values the installation gave (or the operator typed over them) may
+  // go back, never the empty ones of a group not read.
+  const bool alarm = FSession.HasDeviceValues(TSettingsGroup::AlarmBlock);
+  for (QWidget* control : std::initializer_list<QWidget*>{ui.SireneBtn, ui.BASIndRB1, ui.BASIndRB2, ui.BASIndRB3})
+    control->setEnabled(alarm);
+  const bool common = FSession.HasDeviceValues(TSettingsGroup::Common);
+  for (QWidget* control : std::initializer_list<QWidget*>{ui.DryContactOUTOn, ui.DryContactOUTOff, ui.SynchroBtn})
+    control->setEnabled(common);
+  // The actuators drive the installation by hand: only in test mode.
+  const bool test = FSession.Mode() == TTestMode::Test && FSession.HasDeviceValues(TSettingsGroup::Test);
+  for (QWidget* control : std::initializer_list<QWidget*>{ui.PumpBtn, ui.TapeBtn, ui.ActCalculateBtn})
+    control->setEnabled(test);
 }
 
 void TSettingsPages::BindPageTexts() {
   Ui::TMainForm& ui = FUi;
-  TOPVarList* common = &FController.NGAS()->CommonVarList();
+  using G = TSettingsGroup;
+  const auto common = &TNGAS::CommonVarList;
   FCommonTexts = {
-      {ui.NumPanel, common, CommonVar::SERIALN},
-      {ui.ResourcePanel, common, CommonVar::RESOURCE},
-      {ui.DCLevelEdit, common, CommonVar::ADRYCONTACTTHR},
-      {ui.DCLevelBetaEdit, common, CommonVar::BDRYCONTACTTHR},
+      {ui.NumPanel, common, G::Common, CommonVar::SERIALN},
+      {ui.ResourcePanel, common, G::Common, CommonVar::RESOURCE},
+      {ui.DCLevelEdit, common, G::Common, CommonVar::ADRYCONTACTTHR},
+      {ui.DCLevelBetaEdit, common, G::Common, CommonVar::BDRYCONTACTTHR},
   };
-  TOPVarList* measure = &FController.NGAS()->MeasureVarList();
+  const auto measure = &TNGAS::MeasureVarList;
   FMeasureTexts = {
-      {ui.AAlarm1Edit, measure, MeasureVar::ALPHAALARM1}, {ui.AAlarm2Edit, measure, MeasureVar::ALPHAALARM2},
-      {ui.BAlarm1Edit, measure, MeasureVar::BETAALARM1},  {ui.BAlarm2Edit, measure, MeasureVar::BETAALARM2},
-      {ui.Value1Panel, measure, MeasureVar::SUMALPHA},    {ui.Value2Panel, measure, MeasureVar::SUMBETA},
-      {ui.Value3Panel, measure, MeasureVar::RADON},
+      {ui.AAlarm1Edit, measure, G::Measure, MeasureVar::ALPHAALARM1},
+      {ui.AAlarm2Edit, measure, G::Measure, MeasureVar::ALPHAALARM2},
+      {ui.BAlarm1Edit, measure, G::Measure, MeasureVar::BETAALARM1},
+      {ui.BAlarm2Edit, measure, G::Measure, MeasureVar::BETAALARM2},
+      {ui.Value1Panel, measure, G::Measure, MeasureVar::SUMALPHA},
+      {ui.Value2Panel, measure, G::Measure, MeasureVar::SUMBETA},
+      {ui.Value3Panel, measure, G::Measure, MeasureVar::RADON},
   };
-  TOPVarList* counter = &FController.NGAS()->CounterVarList();
+  const auto counter = &TNGAS::CounterVarList;
   FCounterTexts = {
-      {ui.EffAEdit, counter, CounterVar::EFFA},           {ui.EffBEdit, counter, CounterVar::EFFB},
-      {ui.EffABEdit, counter, CounterVar::EFFAB},         {ui.EffPbEdit, counter, CounterVar::EFFPB},
-      {ui.TransEdit, counter, CounterVar::TRANS},         {ui.DTEdit, counter, CounterVar::DURATIONTIME},
-      {ui.SpectrAEdit, counter, CounterVar::MAINENERGYA}, {ui.SpectrBEdit, counter, CounterVar::MAINENERGYB},
-      {ui.BkSpectrAEdit, counter, CounterVar::BGENERGYA}, {ui.BkSpectrBEdit, counter, CounterVar::BGENERGYB},
+      {ui.EffAEdit, counter, G::Counter, CounterVar::EFFA},
+      {ui.EffBEdit, counter, G::Counter, CounterVar::EFFB},
+      {ui.EffABEdit, counter, G::Counter, CounterVar::EFFAB},
+      {ui.EffPbEdit, counter, G::Counter, CounterVar::EFFPB},
+      {ui.TransEdit, counter, G::Counter, CounterVar::TRANS},
+      {ui.DTEdit, counter, G::Counter, CounterVar::DURATIONTIME},
+      {ui.SpectrAEdit, counter, G::Counter, CounterVar::MAINENERGYA},
+      {ui.SpectrBEdit, counter, G::Counter, CounterVar::MAINENERGYB},
+      {ui.BkSpectrAEdit, counter, G::Counter, CounterVar::BGENERGYA},
+      {ui.BkSpectrBEdit, counter, G::Counter, CounterVar::BGENERGYB},
   };
-  TOPVarList* pump = &FController.NGAS()->PumpVarList();
+  const auto pump = &TNGAS::PumpVarList;
   FPumpTexts = {
-      {ui.FlowPanel, pump, PumpVar::FLOW},
-      {ui.GasVolumePanel, pump, PumpVar::VOLUME},
-      {ui.PreassurePanel, pump, PumpVar::PREASSURE},
-      {ui.PumpUpperLevelEdit, pump, PumpVar::PUMPUPPERLEVEL},
-      {ui.PumpLowerLevelEdit, pump, PumpVar::PUMPLOWERLEVEL},
+      {ui.FlowPanel, pump, G::Pump, PumpVar::FLOW},
+      {ui.GasVolumePanel, pump, G::Pump, PumpVar::VOLUME},
+      {ui.PreassurePanel, pump, G::Pump, PumpVar::PREASSURE},
+      {ui.PumpUpperLevelEdit, pump, G::Pump, PumpVar::PUMPUPPERLEVEL},
+      {ui.PumpLowerLevelEdit, pump, G::Pump, PumpVar::PUMPLOWERLEVEL},
   };
-  TOPVarList* test = &FController.NGAS()->TestVarList();
-  TOPVarList* activity = &FController.NGAS()->TestActivityVarList();
+  const auto test = &TNGAS::TestVarList;
+  const auto activity = &TNGAS::TestActivityVarList;
   FTestTexts = {
-      {ui.tFlowPanel, test, TestVar::FLOW},
-      {ui.tGasVolumePanel, test, TestVar::VOLUME},
-      {ui.tValue1Panel, activity, TestActivityVar::SUMALPHA},
-      {ui.tValue2Panel, activity, TestActivityVar::SUMBETA},
-      {ui.tValue3Panel, activity, TestActivityVar::RADON},
+      {ui.tFlowPanel, test, G::Test, TestVar::FLOW},
+      {ui.tGasVolumePanel, test, G::Test, TestVar::VOLUME},
+      {ui.tValue1Panel, activity, G::Test, TestActivityVar::SUMALPHA},
+      {ui.tValue2Panel, activity, G::Test, TestActivityVar::SUMBETA},
+      {ui.tValue3Panel, activity, G::Test, TestActivityVar::RADON},
   };
-  TOPVarList* service = &FController.NGAS()->ServiceVarList();
+  const auto service = &TNGAS::ServiceVarList;
   FServiceTexts = {
-      {ui.SelfFonEdit, service, ServiceVar::SELFBACKGROUND},
-      {ui.SelfFonBetaEdit, service, ServiceVar::SELFALPHABACKGROUND},
-      {ui.PressUpperLevelEdit, service, ServiceVar::PRESSUPPERLEVEL},
-      {ui.PressLowerLevelEdit, service, ServiceVar::PRESSLOWERLEVEL},
-      {ui.IDCTHREdit, service, ServiceVar::ADCTHR},
-      {ui.ServiceFuncFlagsEdit, service, ServiceVar::SERVICEFUNCFLAGS},
-      {ui.ForcedNetSendEdit, service, ServiceVar::FORCEDNETSENDFLAGS},
-      {ui.FALPHAPanel, service, ServiceVar::FALPHA},
-      {ui.FBetaPanel, service, ServiceVar::FBETA},
+      {ui.SelfFonEdit, service, G::Service, ServiceVar::SELFBACKGROUND},
+      {ui.SelfFonBetaEdit, service, G::Service, ServiceVar::SELFALPHABACKGROUND},
+      {ui.PressUpperLevelEdit, service, G::Service, ServiceVar::PRESSUPPERLEVEL},
+      {ui.PressLowerLevelEdit, service, G::Service, ServiceVar::PRESSLOWERLEVEL},
+      {ui.IDCTHREdit, service, G::Service, ServiceVar::ADCTHR},
+      {ui.ServiceFuncFlagsEdit, service, G::Service, ServiceVar::SERVICEFUNCFLAGS},
+      {ui.ForcedNetSendEdit, service, G::Service, ServiceVar::FORCEDNETSENDFLAGS},
+      {ui.FALPHAPanel, service, G::Service, ServiceVar::FALPHA},
+      {ui.FBetaPanel, service, G::Service, ServiceVar::FBETA},
   };
-  TOPVarList* net = &FController.NGAS()->NetVarList();
+  const auto net = &TNGAS::NetVarList;
   FNetTexts = {
-      {ui.NetAddressEdit, net, NetVar::NETADDRESS},
-      {ui.NetSpeedEdit, net, NetVar::NETBAUDRATE},
+      {ui.NetAddressEdit, net, G::Net, NetVar::NETADDRESS},
+      {ui.NetSpeedEdit, net, G::Net, NetVar::NETBAUDRATE},
   };
 }
 
@@ -161,14 +231,22 @@ void TSettingsPages::ConnectPageControls() {
   }
 
   for (QAbstractButton* button :
-       std::initializer_list<QAbstractButton*>{ui.SireneBtn, ui.BASIndRB1, ui.BASIndRB2, ui.BASIndRB3, ui.SynchroBtn,
-                                               ui.PumpBtn, ui.TapeBtn, ui.ActCalculateBtn})
+       std::initializer_list<QAbstractButton*>{ui.SireneBtn, ui.SynchroBtn, ui.PumpBtn, ui.TapeBtn, ui.ActCalculateBtn})
     connect(button, &QAbstractButton::clicked, this, changes(button));
+  // An assistive tool presses a push button (a click) but toggles a radio
+  // button without one: a radio button answers both, once.
+  const auto radio = [this](QAbstractButton* button, QObject* control) {
+    connect(button, &QAbstractButton::toggled, this,
+            [this, button, control](bool checked) { RadioToggled(button, control, checked); });
+    connect(button, &QAbstractButton::clicked, this, [this, button, control] { RadioClicked(button, control); });
+  };
+  for (QAbstractButton* button : std::initializer_list<QAbstractButton*>{ui.BASIndRB1, ui.BASIndRB2, ui.BASIndRB3})
+    radio(button, button);
   // A radio group answers as a whole: the handler looks at which item is
   // selected now.
   const auto group = [&](QWidget* radioGroup, QRadioButton* on, QRadioButton* off) {
-    connect(on, &QAbstractButton::clicked, this, changes(radioGroup));
-    connect(off, &QAbstractButton::clicked, this, changes(radioGroup));
+    radio(on, radioGroup);
+    radio(off, radioGroup);
   };
   group(ui.DryContactIN, ui.DryContactINOn, ui.DryContactINOff);
   group(ui.DryContactOUT, ui.DryContactOUTOn, ui.DryContactOUTOff);
@@ -176,6 +254,25 @@ void TSettingsPages::ConnectPageControls() {
 
   connect(ui.DevDate, &QDateEdit::dateChanged, this, changes(ui.DevDate));
   connect(ui.DevTime, &QTimeEdit::timeChanged, this, changes(ui.DevTime));
+}
+
+void TSettingsPages::RadioToggled(QAbstractButton* button, QObject* control, bool checked) {
+  if (!checked || FRefreshing > 0) return;
+  FToggled = button;
+  // A click that toggled the button follows in this same event; past it
+  // the mark goes, so that the next click on the checked button acts.
+  QTimer::singleShot(0, this, [this, button] {
+    if (FToggled == button) FToggled = nullptr;
+  });
+  AnyDataChanged(control);
+}
+
+void TSettingsPages::RadioClicked(QAbstractButton* button, QObject* control) {
+  if (FToggled == button) {
+    FToggled = nullptr;
+    return;
+  }
+  AnyDataChanged(control);
 }
 
 void TSettingsPages::AnyDataChanged(QObject* control) {
@@ -193,8 +290,9 @@ void TSettingsPages::AnyDataChanged(QObject* control) {
     for (const TTextBindings* bindings : PageTexts()) {
       for (const TTextBinding& binding : *bindings) {
         if (binding.Control != edit) continue;
-        if (TOPVarListItem* item = binding.Group->GetItem(binding.Position))
+        if (TOPVarListItem* item = (FController.NGAS()->*binding.List)().GetItem(binding.Position))
           item->Value = Win1251::FromUnicode(edit->text());
+        FSession.GroupEdited(binding.Group);
         return;
       }
     }
@@ -210,6 +308,17 @@ void TSettingsPages::AnyDataChanged(QObject* control) {
     FExecute(TCommand::WriteAlarmBlock);
   };
 
+  const bool alarmRead = FSession.HasDeviceValues(TSettingsGroup::AlarmBlock);
+  const bool commonRead = FSession.HasDeviceValues(TSettingsGroup::Common);
+  if ((control == ui.SireneBtn || control == ui.BASIndRB1 || control == ui.BASIndRB2 || control == ui.BASIndRB3) &&
+      !alarmRead) {
+    RefreshCommonPage();
+    return;
+  }
+  if ((control == ui.DryContactOUT || control == ui.SynchroBtn) && !commonRead) {
+    RefreshCommonPage();
+    return;
+  }
   if (control == ui.SireneBtn) {
     sirene->Value = DeviceValues::ToggleSirene(sirene->Value);
     FExecute(TCommand::WriteAlarmBlock);
@@ -230,15 +339,19 @@ void TSettingsPages::AnyDataChanged(QObject* control) {
   } else if (control == ui.EthernetMode) {
     FController.NGAS()->NetVarList().GetItem(NetVar::ETHERNET)->Value =
         DeviceValues::OnOffValue(ui.EthernetModeOn->isChecked());
+    FSession.GroupEdited(TSettingsGroup::Net);
   } else if (control == ui.DevDate) {
     dateTime->Value = ReplaceDatePart(dateTime->Value, ui.DevDate->date());
+    FSession.GroupEdited(TSettingsGroup::Common);
   } else if (control == ui.DevTime) {
     dateTime->Value = ReplaceTimePart(dateTime->Value, ui.DevTime->time());
+    FSession.GroupEdited(TSettingsGroup::Common);
   } else if (control == ui.SynchroBtn) {
     SetPickersToPcClock();
     dateTime->Value = PickersDateTime();
+    // The write's own completion shows the page: the device model is the
+    // link thread's until then.
     FExecute(TCommand::WriteCommon);
-    RefreshCommonPage();
   } else if (control == ui.PumpBtn) {
     FTestBitClick(DeviceValues::kTestPump);
   } else if (control == ui.TapeBtn) {
@@ -319,11 +432,28 @@ void TSettingsPages::SetPickersToPcClock() {
 
 void TSettingsPages::ShowTexts(const TTextBindings& bindings) {
   for (const TTextBinding& binding : bindings) {
-    const TOPVarListItem* item = binding.Group->GetItem(binding.Position);
+    const TOPVarListItem* item = (FController.NGAS()->*binding.List)().GetItem(binding.Position);
     const QString text = item ? Win1251::ToUnicode(item->Value) : QString();
     if (auto* panel = qobject_cast<QLabel*>(binding.Control)) panel->setText(text);
     if (auto* edit = qobject_cast<QLineEdit*>(binding.Control)) edit->setText(text);
+    // The test activities come with the test values only now and then; the
+    // rest says whether it came with the last read of its group.
+    const bool old = binding.List != &TNGAS::TestActivityVarList && FSession.IsOld(binding.Group, binding.Position);
+    ShowAge(binding.Control, old, FSession.VariableRead(binding.Group, binding.Position));
   }
+}
+
+void TSettingsPages::ShowAge(QWidget* control, bool old, const QDateTime& read) {
+  const bool panel = control->property("valuePanel").toBool();
+  QPalette palette = control->palette();
+  const QPalette::ColorRole role = qobject_cast<QLineEdit*>(control) ? QPalette::Text : QPalette::WindowText;
+  const QColor fresh = panel ? PageColours::kValueText : FWindow.palette().color(role);
+  palette.setColor(role, old ? (panel ? PageColours::kOldValueText : PageColours::kOldEditText) : fresh);
+  control->setPalette(palette);
+  control->setToolTip(!old ? QString()
+                      : read.isValid()
+                          ? QStringLiteral("Прочитано %1").arg(QLocale::system().toString(read, QLocale::ShortFormat))
+                          : QStringLiteral("Не прочитано"));
 }
 
 void TSettingsPages::RefreshCommonPage() {

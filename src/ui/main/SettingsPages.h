@@ -1,6 +1,7 @@
 #pragma once
 
 #include "MainCommands.h"
+#include "SessionState.h"
 
 #include <QObject>
 
@@ -12,10 +13,13 @@ namespace Ui {
 class TMainForm;
 }
 class QDate;
+class QDateTime;
 class QLabel;
 class QTime;
 class QWidget;
+class QAbstractButton;
 class TMainController;
+class TNGAS;
 class TOPVarList;
 
 // The settings sub-pages of the main window and their binding to the
@@ -33,9 +37,18 @@ class TSettingsPages : public QObject {
   using TTestBitClick = std::function<void(int bit)>;
 
   // The controls are the window's; the controller's device model holds the
-  // variables. Paints the panels as they are before the first read.
-  TSettingsPages(QWidget& window, Ui::TMainForm& ui, TMainController& controller, TExecute execute,
-                 TTestBitClick testBitClick);
+  // variables, the session whether they came from the installation. Paints
+  // the panels as they are before the first read.
+  TSettingsPages(QWidget& window, Ui::TMainForm& ui, TMainController& controller, TSessionState& session,
+                 TExecute execute, TTestBitClick testBitClick);
+
+  // The variable list of a group in the device model.
+  static TOPVarList& GroupList(TNGAS& ngas, TSettingsGroup group);
+  // The groups a settings sub-page shows and its read brings.
+  static std::vector<TSettingsGroup> PageGroups(int page);
+  // Enables the controls that write at once by the state of their group
+  // and the mode.
+  void UpdateWritingControls();
 
   void RefreshCommonPage();
   void RefreshMeasurePage();
@@ -52,7 +65,8 @@ class TSettingsPages : public QObject {
   // A control showing the text of one variable as the installation sent it.
   struct TTextBinding {
     QWidget* Control;
-    TOPVarList* Group;
+    TOPVarList& (TNGAS::*List)();
+    TSettingsGroup Group;
     int Position;
   };
   using TTextBindings = std::vector<TTextBinding>;
@@ -61,9 +75,16 @@ class TSettingsPages : public QObject {
   void ConnectPageControls();
   std::array<const TTextBindings*, 7> PageTexts() const;
   void ShowTexts(const TTextBindings& bindings);
+  // An old value (not come with the last read of its group) muted, with
+  // the time it was read in its tooltip.
+  void ShowAge(QWidget* control, bool old, const QDateTime& read);
 
   // The one change handler of the settings pages.
   void AnyDataChanged(QObject* control);
+  // A radio button toggled: by a click (which follows at once, and acts),
+  // or by an assistive tool, which toggles without a click.
+  void RadioToggled(QAbstractButton* button, QObject* control, bool checked);
+  void RadioClicked(QAbstractButton* button, QObject* control);
 
   // The panels' colours before the first read: the read-outs (marked
   // valuePanel in the form) in their colours, every actuator off, every unit
@@ -80,11 +101,15 @@ class TSettingsPages : public QObject {
   QWidget& FWindow;
   Ui::TMainForm& FUi;
   TMainController& FController;
+  TSessionState& FSession;
   TExecute FExecute;
   TTestBitClick FTestBitClick;
   // Refreshes set the controls by program, which fires their change
   // handlers; while one runs, those handlers leave the variables alone.
   int FRefreshing = 0;
+  // The radio button whose toggle has acted, until the click that may
+  // follow it in the same event.
+  QAbstractButton* FToggled = nullptr;
 
   TTextBindings FCommonTexts;
   TTextBindings FMeasureTexts;

@@ -1,5 +1,6 @@
 #include "SpectrPage.h"
 
+#include "AccessRights.h"
 #include "AtomicFile.h"
 #include "CsvTable.h"
 #include "DeviceCatalogue.h"
@@ -12,6 +13,7 @@
 #include "SpectrN42.h"
 #include "SpectrView.h"
 
+#include <QAction>
 #include <QLocale>
 
 namespace {
@@ -55,6 +57,17 @@ TSpectrPage::TSpectrPage(TMainController& controller, TOperatorDialogs& dialogs,
   FillPage(&bkSheet, FBkView);
   connect(FMainView, &TSpectrView::SaveN42Requested, this, &TSpectrPage::SaveN42Command);
   connect(FBkView, &TSpectrView::SaveN42Requested, this, &TSpectrPage::SaveN42Command);
+}
+
+void TSpectrPage::LevelChanged(const TAccessRights& level) {
+  const bool main = level.SpectrPages[0];
+  const bool background = level.SpectrPages[kBkSpectrPage];
+  const auto companion = [](TSpectrView* view, TSpectrView* other, bool shown, TSpectrView::TCompanion kind) {
+    if (!shown) view->CompanionItem()->setChecked(false);
+    view->SetCompanion(shown ? other : nullptr, kind);
+  };
+  companion(FMainView, FBkView, background, TSpectrView::TCompanion::Background);
+  companion(FBkView, FMainView, main, TSpectrView::TCompanion::Main);
 }
 
 TSpectrView* TSpectrPage::CurrentView() const { return FTabs.Current() == kBkSpectrPage ? FBkView : FMainView; }

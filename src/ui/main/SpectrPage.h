@@ -4,6 +4,7 @@
 
 #include <QObject>
 
+struct TAccessRights;
 class QWidget;
 class TOperatorDialogs;
 class TPageTabs;
@@ -26,6 +27,9 @@ class TSpectrPage : public QObject {
   TSpectrView* BkView() const { return FBkView; }
 
   void ReadSpectrCommand(TBusyToken token, bool background);
+  // A view draws the other spectrum over its own only while the level
+  // shows the other's page.
+  void LevelChanged(const TAccessRights& level);
   void ReadSpectrFileCommand();
   void SaveSpectrFileCommand();
   // Both spectra shown (one when only one is) as an N42 document.
