@@ -4,13 +4,16 @@
 #include "EmulatorChannel.h"
 #include "HistoryStore.h"
 #include "HistorySync.h"
+#include "HistoryWindow.h"
 #include "InstallationEmulator.h"
 #include "NGAS.h"
 #include "OpenProtocolDriver.h"
+#include "OperatorDialogs.h"
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QPixmap>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,6 +26,17 @@ namespace {
 constexpr int kYear = 525600;
 constexpr int kDay = 1440;
 constexpr int kChartWidth = 1000;
+
+// The window asks nothing of the operator while it draws.
+class TNoDialogs : public TOperatorDialogs {
+ public:
+  QMessageBox::StandardButton Message(TMessageKind, const QString&, QMessageBox::StandardButtons) override {
+    return QMessageBox::NoButton;
+  }
+  int RunModal(QDialog&) override { return 0; }
+  QString OpenFileName(const TFileRequest&) override { return {}; }
+  QString SaveFileName(const TFileRequest&) override { return {}; }
+};
 
 double Ms(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
 
@@ -127,6 +141,21 @@ bool MeasureInsertChartSize(const QTemporaryDir& folder) {
     std::fflush(stdout);
   }
   store.Close();
+  {
+    // The operator's "Год": the count, the envelope, the gaps and the
+    // chart painted once.
+    TNoDialogs dialogs;
+    THistoryWindow window(dialogs, {});
+    window.SetDatabase(path);
+    QElapsedTimer clock;
+    clock.start();
+    window.ShowPeriod(THistoryWindow::TPeriodKind::Year);
+    const QPixmap painted = window.grab();
+    const double ms = Ms(clock);
+    ok = ok && window.PeriodRecords() > 0 && !painted.isNull();
+    std::printf("history-window records=%lld ms=%.0f\n", static_cast<long long>(window.PeriodRecords()), ms);
+    std::fflush(stdout);
+  }
   // The WAL is folded into the file when the last connection closes.
   const double bytes = static_cast<double>(QFileInfo(path).size()) / kYear;
   const double dafBytes = static_cast<double>(year.SaveToBytes().size()) / kYear;

@@ -12,11 +12,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QSqlDatabase>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QStringList>
 
 #include <algorithm>
+#include <array>
+#include <map>
+#include <sqlite3.h>
 
 namespace {
 
@@ -63,6 +67,9 @@ qint64 FromSeconds(const THistoryPeriod& period) {
 qint64 ToSeconds(const THistoryPeriod& period) {
   return period.To.isValid() ? period.To.toSecsSinceEpoch() : std::numeric_limits<qint64>::max() / 2;
 }
+
+// The start of the hour that holds the moment (moments before 1970 too).
+qint64 FloorHour(qint64 moment) { return (moment >= 0 ? moment : moment - 3599) / 3600 * 3600; }
 
 std::unique_ptr<TOPVarList> ColumnList(const QByteArrayList& names) {
   auto list = std::make_unique<TOPVarList>();
@@ -326,6 +333,125 @@ THistoryStoreResult InsertRow(QSqlQuery& timed, QSqlQuery& untimed, qint64 insta
   return query.numRowsAffected() > 0 ? THistoryStoreResult::Added : THistoryStoreResult::Present;
 }
 
+// The connection's own SQLite handle; null for another driver.
+sqlite3* SqliteHandle(const QSqlDatabase& db) {
+  const QVariant handle = db.driver() ? db.driver()->handle() : QVariant();
+  if (!handle.isValid() || qstrcmp(handle.typeName(), "sqlite3*") != 0) return nullptr;
+  return *static_cast<sqlite3* const*>(handle.constData());
+}
+
+// Qt Sql hands every value over as a QVariant it copies and converts; for a
+// year of records that costs more than SQLite's own work. The SQLite back
+// end's bulk insert therefore runs one statement, prepared once, on the
+// handle of the connection Qt Sql holds, inside the same transaction.
+class TSqliteTimedInsert {
+ public:
+  explicit TSqliteTimedInsert(const QSqlDatabase& db) : FDb(SqliteHandle(db)) {
+    if (FDb &&
+        sqlite3_prepare_v2(FDb, InsertRecordSql(true).toUtf8().constData(), -1, &FStatement, nullptr) != SQLITE_OK) {
+      sqlite3_finalize(FStatement);
+      FStatement = nullptr;
+    }
+  }
+  ~TSqliteTimedInsert() { sqlite3_finalize(FStatement); }
+  TSqliteTimedInsert(const TSqliteTimedInsert&) = delete;
+  TSqliteTimedInsert& operator=(const TSqliteTimedInsert&) = delete;
+
+  bool IsValid() const { return FStatement != nullptr; }
+  QString ErrorText() const { return FDb ? QString::fromUtf8(sqlite3_errmsg(FDb)) : QString(); }
+
+  THistoryStoreResult Insert(qint64 installation, const HistoryRecordCodec::TRow& row) {
+    int at = 1;
+    sqlite3_bind_int64(FStatement, at++, installation);
+    sqlite3_bind_int64(FStatement, at++, *row.Moment);
+    sqlite3_bind_int64(FStatement, at++, row.Digest);
+    for (const auto& number : row.Numbers) {
+      if (number)
+        sqlite3_bind_double(FStatement, at++, *number);
+      else
+        sqlite3_bind_null(FStatement, at++);
+    }
+    sqlite3_bind_int64(FStatement, at++, row.Layouts);
+    if (row.Texts.isEmpty())
+      sqlite3_bind_null(FStatement, at++);
+    else
+      sqlite3_bind_blob(FStatement, at++, row.Texts.constData(), static_cast<int>(row.Texts.size()), SQLITE_STATIC);
+    const int stepped = sqlite3_step(FStatement);
+    sqlite3_reset(FStatement);
+    if (stepped != SQLITE_DONE) return THistoryStoreResult::Failed;
+    return sqlite3_changes(FDb) > 0 ? THistoryStoreResult::Added : THistoryStoreResult::Present;
+  }
+
+ private:
+  sqlite3* FDb = nullptr;
+  sqlite3_stmt* FStatement = nullptr;
+};
+
+// The hourly summary of the records a transaction added, gathered in memory
+// and merged into the stored summary once at its end: the stored hours keep
+// what they held, the added records only widen them.
+class THourlySummary {
+ public:
+  void Add(qint64 installation, const HistoryRecordCodec::TRow& row) {
+    THour& hour = FHours[{installation, *row.Moment / 3600 * 3600}];
+    ++hour.Records;
+    for (size_t c = 0; c < row.Numbers.size(); ++c) {
+      const auto& number = row.Numbers[c];
+      if (!number) continue;
+      hour.Min[c] = hour.Min[c] ? std::min(*hour.Min[c], *number) : *number;
+      hour.Max[c] = hour.Max[c] ? std::max(*hour.Max[c], *number) : *number;
+    }
+  }
+
+  bool Merge(const QSqlDatabase& db, QString& error) const {
+    if (FHours.empty()) return true;
+    static const QString sql = [] {
+      QStringList columns;
+      QStringList widen;
+      for (const QByteArray& name : NumericColumns()) {
+        const QString column = QString::fromLatin1(name);
+        columns << "min_" + column << "max_" + column;
+        // SQLite's MIN and MAX of two give NULL when either is NULL.
+        for (const char* side : {"min", "max"})
+          widen << QString("%1_%2 = COALESCE(%3(%1_%2, excluded.%1_%2), %1_%2, excluded.%1_%2)")
+                       .arg(side, column, QString(side).toUpper());
+      }
+      return QString(
+                 "INSERT INTO archive_summary (installation_id, hour_start, records, %1) VALUES (?, ?, ?, %2) ON "
+                 "CONFLICT (installation_id, hour_start) DO UPDATE SET records = records + excluded.records, %3")
+          .arg(columns.join(", "), Placeholders(int(columns.size())), widen.join(", "));
+    }();
+    QSqlQuery query(db);
+    if (!query.prepare(sql)) {
+      error = query.lastError().text();
+      return false;
+    }
+    for (const auto& [key, hour] : FHours) {
+      int at = 0;
+      query.bindValue(at++, key.first);
+      query.bindValue(at++, key.second);
+      query.bindValue(at++, hour.Records);
+      for (size_t c = 0; c < hour.Min.size(); ++c) {
+        query.bindValue(at++, Nullable(hour.Min[c]));
+        query.bindValue(at++, Nullable(hour.Max[c]));
+      }
+      if (!query.exec()) {
+        error = query.lastError().text();
+        return false;
+      }
+    }
+    return true;
+  }
+
+ private:
+  struct THour {
+    qint64 Records = 0;
+    std::array<std::optional<double>, 17> Min;
+    std::array<std::optional<double>, 17> Max;
+  };
+  std::map<std::pair<qint64, qint64>, THour> FHours;
+};
+
 }  // namespace
 
 THistoryStoreResult THistoryStore::StoreRecord(uint8_t address, const TOPVarList& record) {
@@ -396,6 +522,16 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
   QSqlQuery batch(FImpl->Db());
   bool ok = timed.prepare(InsertRecordSql(true)) && untimed.prepare(InsertRecordSql(false)) &&
             batch.prepare(InsertTimedRowsSql(kRowsPerStatement));
+  // SQLite: one row a step on the connection's handle, the summary kept in
+  // memory; PostgreSQL: rows in groups through Qt Sql, the summary computed
+  // again from the records under the installation's lock.
+  std::optional<TSqliteTimedInsert> direct;
+  THourlySummary summary;
+  if (!FImpl->Postgres) {
+    direct.emplace(FImpl->Db());
+    ok = ok && direct->IsValid();
+  }
+  QString directError;
   int added = 0;
   QByteArrayList values;
   // The moments stored per installation, for the summary.
@@ -443,15 +579,27 @@ std::optional<int> THistoryStore::StoreArchive(uint8_t address, const TDeviceArc
       if (result == THistoryStoreResult::Added) ++added;
       continue;
     }
+    if (direct) {
+      const THistoryStoreResult result = direct->Insert(installation, row);
+      ok = result != THistoryStoreResult::Failed;
+      if (result == THistoryStoreResult::Added) {
+        ++added;
+        if (FImpl->Version >= 3) summary.Add(installation, row);
+      }
+      if (!ok) directError = direct->ErrorText();
+      continue;
+    }
     pending.emplace_back(installation, std::move(row));
     if (pending.size() == size_t(kRowsPerStatement)) ok = flush();
   }
   ok = ok && flush();
+  if (ok && direct) ok = summary.Merge(FImpl->Db(), directError);
   for (auto range = touched.cbegin(); ok && range != touched.cend(); ++range)
     ok = FImpl->RefreshSummary(range.key(), range->first, range->second);
   if (!ok || !FImpl->Commit()) {
     for (const QSqlQuery* failed : {&batch, &timed, &untimed})
       if (failed->lastError().isValid()) FErrorText = failed->lastError().text();
+    if (!directError.isEmpty()) FErrorText = directError;
     FImpl->Rollback();
     // An installation added inside the undone transaction is gone too.
     FImpl->Installations.clear();
@@ -491,13 +639,38 @@ bool THistoryStore::StorePoll(qint64 installation, const QDateTime& taken, const
 
 qint64 THistoryStore::CountRecords(qint64 installation, const THistoryPeriod& period) {
   if (!IsOpen()) return 0;
-  QSqlQuery query(FImpl->Db());
-  query.prepare(
-      "SELECT COUNT(*) FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ?");
-  query.addBindValue(installation);
-  query.addBindValue(FromSeconds(period));
-  query.addBindValue(ToSeconds(period));
-  qint64 count = query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+  const auto counted = [this, installation](qint64 from, qint64 to) -> qint64 {
+    if (from > to) return 0;
+    QSqlQuery query(FImpl->Db());
+    query.prepare(
+        "SELECT COUNT(*) FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND recorded_at <= ?");
+    query.addBindValue(installation);
+    query.addBindValue(from);
+    query.addBindValue(to);
+    return query.exec() && query.next() ? query.value(0).toLongLong() : 0;
+  };
+  const qint64 from = FromSeconds(period);
+  const qint64 to = ToSeconds(period);
+  // The hours wholly inside the period are counted by the hourly summary
+  // (a year is 8 760 rows, not 525 600); the records of the part-hours at
+  // its two ends one by one.
+  // The summary files a moment before 1970 under the hour nearer to 0 (SQL
+  // divides towards zero), so the first hour it counts is the one after 0.
+  const qint64 wholeFrom = std::max<qint64>(FloorHour(from + 3599), 3600);
+  const qint64 wholeTo = FloorHour(to + 1);
+  qint64 count = 0;
+  if (FImpl->Version < 3 || wholeFrom >= wholeTo) {
+    count = counted(from, to);
+  } else {
+    QSqlQuery hours(FImpl->Db());
+    hours.prepare(
+        "SELECT SUM(records) FROM archive_summary WHERE installation_id = ? AND hour_start >= ? AND hour_start < ?");
+    hours.addBindValue(installation);
+    hours.addBindValue(wholeFrom);
+    hours.addBindValue(wholeTo);
+    count = (hours.exec() && hours.next() ? hours.value(0).toLongLong() : 0) + counted(from, wholeFrom - 1) +
+            counted(wholeTo, to);
+  }
   if (period.IsOpen()) {
     QSqlQuery untimed(FImpl->Db());
     untimed.prepare("SELECT COUNT(*) FROM untimed_records WHERE installation_id = ?");
@@ -690,6 +863,38 @@ std::vector<THistoryGap> THistoryStore::Gaps(qint64 installation, const THistory
   std::vector<THistoryGap> gaps;
   const qint64 interval = RecordIntervalSeconds(installation);
   if (interval <= 0) return gaps;
+  if (sqlite3* db = SqliteHandle(FImpl->Db())) {
+    // SQLite keeps a window function's rows in a table of its own; walking
+    // the moments in key order and comparing neighbours here reads each
+    // once.
+    sqlite3_stmt* moments = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT recorded_at FROM archive_records WHERE installation_id = ? AND recorded_at >= ? AND "
+                           "recorded_at <= ? ORDER BY recorded_at",
+                           -1, &moments, nullptr) != SQLITE_OK) {
+      FErrorText = QString::fromUtf8(sqlite3_errmsg(db));
+      sqlite3_finalize(moments);
+      return gaps;
+    }
+    sqlite3_bind_int64(moments, 1, installation);
+    sqlite3_bind_int64(moments, 2, FromSeconds(period));
+    sqlite3_bind_int64(moments, 3, ToSeconds(period));
+    std::optional<qint64> previous;
+    int stepped = SQLITE_ROW;
+    while ((stepped = sqlite3_step(moments)) == SQLITE_ROW) {
+      const qint64 moment = sqlite3_column_int64(moments, 0);
+      if (previous && moment - *previous > 3 * interval)
+        gaps.push_back(
+            {QDateTime::fromSecsSinceEpoch(*previous, Qt::UTC), QDateTime::fromSecsSinceEpoch(moment, Qt::UTC)});
+      previous = moment;
+    }
+    if (stepped != SQLITE_DONE) {
+      FErrorText = QString::fromUtf8(sqlite3_errmsg(db));
+      gaps.clear();
+    }
+    sqlite3_finalize(moments);
+    return gaps;
+  }
   QSqlQuery query(FImpl->Db());
   query.setForwardOnly(true);
   query.prepare(

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <limits>
 #include <map>
 #include <thread>
 
@@ -209,6 +210,85 @@ TEST_P(HistoryStoreTest, AnswersPeriodQueriesEnvelopeAndGaps) {
   EXPECT_EQ(gaps[0].From, Minute(1440 + 599));
   EXPECT_EQ(gaps[0].To, Minute(1440 + 720));
   EXPECT_TRUE(store.Gaps(installation, {Minute(0), Minute(1439)}).empty());
+}
+
+// Whatever order and grouping the records arrive in (archives that overlap
+// stored hours, single records, a record mended in place), the hourly
+// summary, the counts taken from it and the gaps agree with what the
+// records themselves give.
+TEST_P(HistoryStoreTest, SummaryCountsAndGapsAgreeWithTheRecords) {
+  THistoryStore store(FName);
+  ASSERT_TRUE(store.Open()) << store.ErrorText().toStdString();
+  const auto archiveOf = [](int from, int to, const std::vector<std::pair<int, int>>& missing) {
+    auto archive = std::make_unique<TDeviceArchive>();
+    archive->SetColumns(*Record(0));
+    for (int minute = from; minute <= to; ++minute)
+      if (std::none_of(missing.begin(), missing.end(),
+                       [minute](const auto& m) { return minute >= m.first && minute < m.second; }))
+        archive->AppendRecord(*Record(minute));
+    return archive;
+  };
+  // Gaps of 3 (not one), 4 and 200 minutes; the second archive fills part
+  // of the first's hours again and goes on.
+  ASSERT_TRUE(store.StoreArchive(1, *archiveOf(10, 400, {{100, 102}, {130, 133}, {250, 450}})));
+  ASSERT_TRUE(store.StoreArchive(1, *archiveOf(380, 700, {{600, 603}})));
+  ASSERT_EQ(store.StoreRecord(1, *Record(1000)), THistoryStoreResult::Added);
+  auto mended = Record(500);
+  SetValue(*mended, "SUMALPHA", "99.50");
+  ASSERT_EQ(store.ReplaceRecord(1, *mended), THistoryStoreResult::Present);
+  const qint64 installation = store.FindInstallation(1, "00107");
+
+  const auto rows = [&store](const QString& sql) {
+    QSqlQuery query(store.Database());
+    EXPECT_TRUE(query.exec(sql)) << sql.toStdString();
+    std::vector<std::array<double, 4>> list;
+    while (query.next())
+      list.push_back(
+          {query.value(0).toDouble(), query.value(1).toDouble(), query.value(2).toDouble(), query.value(3).toDouble()});
+    return list;
+  };
+  const auto summary =
+      rows("SELECT hour_start, records, min_sumalpha, max_sumalpha FROM archive_summary ORDER BY hour_start");
+  EXPECT_GT(summary.size(), 10u);
+  EXPECT_EQ(summary, rows("SELECT recorded_at / 3600 * 3600 AS hour, COUNT(*), MIN(sumalpha), MAX(sumalpha) "
+                          "FROM archive_records GROUP BY hour ORDER BY hour"));
+
+  constexpr int kOpen = std::numeric_limits<int>::min();
+  struct TCase {
+    int From;  // minutes
+    int To;
+  };
+  // Whole hours, part-hours at either end, within one hour, open ends,
+  // inside the long gap.
+  const TCase cases[] = {{kOpen, kOpen}, {0, 59},      {0, 60},    {59, 180},  {17, 17},       {61, 119},
+                         {kOpen, 130},   {131, kOpen}, {300, 420}, {101, 101}, {-60000, 60000}};
+  for (const TCase& c : cases) {
+    const THistoryPeriod period{c.From == kOpen ? QDateTime() : Minute(c.From),
+                                c.To == kOpen ? QDateTime() : Minute(c.To)};
+    const qint64 from = period.From.isValid() ? period.From.toSecsSinceEpoch() : std::numeric_limits<int>::min();
+    const qint64 to = period.To.isValid() ? period.To.toSecsSinceEpoch() : std::numeric_limits<int>::max();
+    QSqlQuery count(store.Database());
+    count.prepare("SELECT COUNT(*) FROM archive_records WHERE recorded_at >= ? AND recorded_at <= ?");
+    count.addBindValue(from);
+    count.addBindValue(to);
+    ASSERT_TRUE(count.exec() && count.next());
+    EXPECT_EQ(store.CountRecords(installation, period), count.value(0).toLongLong()) << c.From << ".." << c.To;
+
+    QSqlQuery steps(store.Database());
+    steps.prepare(
+        "SELECT previous, recorded_at FROM (SELECT recorded_at, LAG(recorded_at) OVER (ORDER BY "
+        "recorded_at) AS previous FROM archive_records WHERE recorded_at >= ? AND recorded_at <= ?) AS s "
+        "WHERE recorded_at - previous > 180 ORDER BY recorded_at");
+    steps.addBindValue(from);
+    steps.addBindValue(to);
+    ASSERT_TRUE(steps.exec());
+    std::vector<std::pair<qint64, qint64>> expected;
+    while (steps.next()) expected.emplace_back(steps.value(0).toLongLong(), steps.value(1).toLongLong());
+    std::vector<std::pair<qint64, qint64>> got;
+    for (const THistoryGap& gap : store.Gaps(installation, period))
+      got.emplace_back(gap.From.toSecsSinceEpoch(), gap.To.toSecsSinceEpoch());
+    EXPECT_EQ(got, expected) << c.From << ".." << c.To;
+  }
 }
 
 // A store that an older program left is brought up to date with its records
