@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -86,12 +85,7 @@ class SessionStateTest : public MainFormFixture {
     return onButton->isChecked() ? static_cast<QAbstractButton*>(Child<QRadioButton>(off)) : onButton;
   }
 
-  QString LogText() const {
-    QString text;
-    const auto* log = Child<QListWidget>("CommTerminalLB");
-    for (int i = 0; i < log->count(); ++i) text += log->item(i)->text() + '\n';
-    return text;
-  }
+  QString LogText() const { return LogLines("CommTerminalLB").join('\n') + '\n'; }
 };
 
 TEST_F(SessionStateTest, LevelsModesAndCommandsDuringAPollLeaveTheSessionSound) {
@@ -247,8 +241,8 @@ TEST_F(SessionStateTest, ControlsThatWriteAtOnceSendOnlyWhatTheInstallationGave)
       Settle();
       const QStringList sent = Names(TakeRequests());
       EXPECT_EQ(sent, state.Writes ? control.Sent : QStringList());
-      for (const QByteArray& name : {"SERIALN", "RESOURCE", "BAS_INDICATOR"})
-        EXPECT_NE(Variable(name), QByteArray()) << name.constData() << " was emptied";
+      for (const char* name : {"SERIALN", "RESOURCE", "BAS_INDICATOR"})
+        EXPECT_NE(Variable(name), QByteArray()) << name << " was emptied";
     }
   }
 }
@@ -346,7 +340,7 @@ TEST_F(SessionStateTest, ClosingTheWindowDuringAnExchangeEndsWithinItsTimeOuts) 
            return QDialog::Accepted;
          });
          form.ExecuteCommand(TMainForm::TCommand::ReadArchive);
-         QTest::qWaitFor([&t] { return t.FEmulator.RequestCount() > 20; }, 10000);
+         ASSERT_TRUE(QTest::qWaitFor([&t] { return t.FEmulator.RequestCount() > 20; }, 10000));
        }},
       {"test-mode poll",
        [](SessionStateTest& t, TMainForm& form) {
