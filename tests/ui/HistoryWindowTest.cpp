@@ -19,7 +19,6 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 
@@ -190,7 +189,7 @@ TEST_F(HistorySyncTest, SyncFromTheArchivePageStoresTheNewRecordsOnceAndTheWindo
   for (const auto& sync : syncs) {
     SCOPED_TRACE(sync.what);
     FEmulator.AppendArchiveRecords(sync.appended);
-    const int logLines = Child<QListWidget>("CommTerminalLB")->count();
+    const int logLines = LogLines("CommTerminalLB").size();
     FDialogs.Asked.clear();
     Action("SyncButton")->trigger();
     EXPECT_TRUE(form.WaitWindow2Btn()->isVisible());
@@ -200,7 +199,7 @@ TEST_F(HistorySyncTest, SyncFromTheArchivePageStoresTheNewRecordsOnceAndTheWindo
                                                            "истории: %2.")
                                                 .arg(sync.added)
                                                 .arg(sync.stored)});
-    EXPECT_GT(Child<QListWidget>("CommTerminalLB")->count(), logLines) << "the exchange is logged as any read";
+    EXPECT_GT(LogLines("CommTerminalLB").size(), logLines) << "the exchange is logged as any read";
   }
   THistoryStore store(database);
   ASSERT_TRUE(store.Open());
