@@ -19,7 +19,6 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -86,12 +85,7 @@ class SessionStateTest : public MainFormFixture {
     return onButton->isChecked() ? static_cast<QAbstractButton*>(Child<QRadioButton>(off)) : onButton;
   }
 
-  QString LogText() const {
-    QString text;
-    const auto* log = Child<QListWidget>("CommTerminalLB");
-    for (int i = 0; i < log->count(); ++i) text += log->item(i)->text() + '\n';
-    return text;
-  }
+  QString LogText() const { return LogLines("CommTerminalLB").join('\n') + '\n'; }
 };
 
 TEST_F(SessionStateTest, LevelsModesAndCommandsDuringAPollLeaveTheSessionSound) {
