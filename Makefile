@@ -62,16 +62,13 @@ sanitize: deps
 # and the wait windows' bars: a race between them stops the test at once.
 # Qt itself is not built with the sanitizer; scripts/tsan.supp names the few
 # places inside Qt and the system whose synchronisation it cannot see.
-# One test at a time: instrumented, the window's exchanges with the
-# emulator come near the line's time-outs, and two at once on a busy
-# machine push some past them into retries the tests count.
 TSAN_TESTS = qev_protocol_tests qev_link_tests qev_link_ui_tests qev_ui_tests
 tsan: deps
 	cmake -S . -B $(TSAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQEV_TSAN=ON
 	cmake --build $(TSAN_BUILD) -j$(JOBS) --target $(TSAN_TESTS)
 	cd $(TSAN_BUILD) && QT_QPA_PLATFORM=offscreen \
 		TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$(CURDIR)/scripts/tsan.supp" \
-		ctest --output-on-failure -j1 -L '^(protocol|link|ui)$$'
+		ctest --output-on-failure -j$(JOBS) -L '^(protocol|link|ui)$$'
 
 # Every target that fuzz/CMakeLists.txt adds with qev_add_fuzzer.
 fuzz:
