@@ -5,12 +5,13 @@
 #include "Win1251.h"
 
 #include <algorithm>
-#include <initializer_list>
+#include <iterator>
 #include <utility>
 
 namespace {
 
-void Fill(TOPVarList& group, std::initializer_list<const char*> names) {
+template <size_t N>
+void Fill(TOPVarList& group, const char* const (&names)[N]) {
   for (const char* name : names) group.Add(name);
 }
 
@@ -35,36 +36,31 @@ const char* const kArchCaptions[] = {
     "Расход воздуха (л/мин)",
     "Прокачанный объем (л)",
 };
+static_assert(std::size(kArchCaptions) == ArchVar::Count, "one caption per archive variable");
 
 QByteArray ArchiveIndex(int record) { return "A" + QByteArray::number(record).rightJustified(3, '0'); }
 
 }  // namespace
 
 TNGAS::TNGAS(TOpenProtocolDriver* driver) : FDriver(driver) {
-  Fill(FModeVarList, {"MODE"});
-  Fill(FCommonVarList,
-       {"DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "ADRYCONTACTTHR", "BDRYCONTACTTHR", "RESOURCE"});
-  Fill(FMeasureVarList, {"STATUS", "ALPHAALARM1", "ALPHAALARM2", "BETAALARM1", "BETAALARM2", "ALPHAALARM1ON",
-                         "ALPHAALARM2ON", "BETAALARM1ON", "BETAALARM2ON", "SUMALPHA", "SUMBETA", "RADON"});
-  Fill(FCounterVarList, {"MAINENERGYA", "MAINENERGYB", "BGENERGYA", "BGENERGYB", "EFFA", "EFFB", "EFFAB", "EFFPB",
-                         "TRANS", "DURATIONTIME"});
-  Fill(FPumpVarList, {"FLOW", "VOLUME", "PUMPUPPERLEVEL", "PUMPLOWERLEVEL", "PREASSURE"});
-  Fill(FTestVarList, {"TEST", "FLOW", "VOLUME"});
-  Fill(FTestActivityVarList, {"SUMALPHA", "SUMBETA", "RADON"});
-  Fill(FAlarmBlockVarList, {"BAS_SIRENE", "BAS_INDICATOR"});
-  Fill(FMainSpectrVarList, {"SPECTRUM1"});
-  Fill(FBkSpectrVarList, {"SPECTRUM2"});
-  Fill(FMainEnergyVarList, {"MAINENERGYA", "MAINENERGYB"});
-  Fill(FBkEnergyVarList, {"BGENERGYA", "BGENERGYB"});
-  Fill(FServiceVarList, {"SELFBACKGROUND", "SELFALPHABACKGROUND", "PRESSUPPERLEVEL", "PRESSLOWERLEVEL", "ADCTHR",
-                         "SERVICEFUNCFLAGS", "FORCEDNETSENDFLAGS", "FALPHA", "FBETA"});
-  Fill(FNetVarList, {"NETADDRESS", "NETBAUDRATE", "ETHERNET"});
+  Fill(FModeVarList, ModeVar::Names);
+  Fill(FCommonVarList, CommonVar::Names);
+  Fill(FMeasureVarList, MeasureVar::Names);
+  Fill(FCounterVarList, CounterVar::Names);
+  Fill(FPumpVarList, PumpVar::Names);
+  Fill(FTestVarList, TestVar::Names);
+  Fill(FTestActivityVarList, TestActivityVar::Names);
+  Fill(FAlarmBlockVarList, AlarmBlockVar::Names);
+  Fill(FMainSpectrVarList, MainSpectrVar::Names);
+  Fill(FBkSpectrVarList, BkSpectrVar::Names);
+  Fill(FMainEnergyVarList, MainEnergyVar::Names);
+  Fill(FBkEnergyVarList, BkEnergyVar::Names);
+  Fill(FServiceVarList, ServiceVar::Names);
+  Fill(FNetVarList, NetVar::Names);
 
-  Fill(FArchSizeVarList, {"NUMOFRECORDS"});
-  Fill(FArchVarList, {"MODE", "DATETIME", "SERIALN", "DRYCONTACTIN", "DRYCONTACTOUT", "STATUS", "ALPHAALARM1",
-                      "ALPHAALARM2", "BETAALARM1", "BETAALARM2", "ALPHAALARM1ON", "ALPHAALARM2ON", "BETAALARM1ON",
-                      "BETAALARM2ON", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"});
-  Fill(FArchDefaultMaskVarList, {"DATETIME", "SUMALPHA", "SUMBETA", "RADON", "FLOW", "VOLUME"});
+  Fill(FArchSizeVarList, ArchSizeVar::Names);
+  Fill(FArchVarList, ArchVar::Names);
+  for (const int column : ArchVar::DefaultMask) FArchDefaultMaskVarList.Add(ArchVar::Names[column]);
   for (const char* caption : kArchCaptions) FArchCaptionVarList.Add(Win1251::FromUnicode(QString::fromUtf8(caption)));
 }
 

@@ -85,8 +85,6 @@ class TOpenProtocolDriver {
   TFailure LastFailure() const { return FLastFailure; }
   const QByteArray& FailedRequest() const { return FFailedRequest; }
 
-  uint8_t LocalAddress() const { return FLocalAddress; }
-
   // Packed reads, the operator's choice, off at start. While packing is on
   // a read asks for several variables a request (PackedReadRequest in
   // OpenProtocolText.h); writes and block transfers carry one variable a
@@ -114,15 +112,11 @@ class TOpenProtocolDriver {
   // 0 while reads are packed; 1 while they carry one variable a request:
   // packing is off, or the installation refused it in this session.
   uint8_t PackMode() const;
-  OpenProtocolFrame::TChecksumKind ChecksumKind() const { return FChecksumKind; }
-  void SetChecksumKind(OpenProtocolFrame::TChecksumKind kind) { FChecksumKind = kind; }
   // The installation needs the pause before each attempt; an in-memory
   // line (the fuzzer's) does not.
   void SetPauseBeforeAttemptMs(int ms) { FPauseBeforeAttemptMs = ms; }
-  TEndOfFrame EndOfFrame() const { return FEndOfFrame; }
   void SetEndOfFrame(TEndOfFrame rule) { FEndOfFrame = rule; }
   bool BadCRC() const { return FBadCRC; }
-  uint32_t BytesReceived() const { return FBytesReceived; }
   // Request frames handed to the line since the driver was made, every
   // attempt counted: what a sync's cost is measured in.
   uint64_t FramesSent() const { return FFramesSent; }

@@ -133,8 +133,7 @@ TEST(CrossThreadLog, LinesArriveInOneBatchAndTheCountFollowsThePage) {
   QListView view;
   TListBoxLog page(&view);
   page.AppendLine("old");
-  QObject context;
-  TCrossThreadLog log(page, &context, page.LineCount());
+  TCrossThreadLog log(page, page.LineCount());
   QSignalSpy inserted(&page.Model(), &QAbstractItemModel::rowsInserted);
   QSignalSpy removed(&page.Model(), &QAbstractItemModel::rowsRemoved);
   TLinkThread link;

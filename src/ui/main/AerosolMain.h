@@ -67,9 +67,10 @@ class TMainForm : public QMainWindow {
   // after the window.
   void SetNumberDialogs(TDelayTimeWindow* delayTime, TEnterDevNumberWindow* devNumber);
 
-  // Runs a command through the controller when no other one runs; refused
-  // otherwise. A command that talks to the installation ends after this
-  // returns, when its exchanges are done.
+  // Runs a command through the controller: at once when no other one runs,
+  // right after a test-mode poll or a mode switch that runs, refused during
+  // any other command (TMainController::ExecuteCommand). A command that talks
+  // to the installation ends after this returns, when its exchanges are done.
   void ExecuteCommand(TCommand command);
   void RequestButtonClick();
   void DispatchButtonClick();

@@ -26,8 +26,7 @@ void TCrossThreadLog::AppendLine(const QByteArray& line) {
 void TCrossThreadLog::PostHandOver() {
   if (FPosted) return;
   FPosted = true;
-  QMetaObject::invokeMethod(
-      FContext, [this] { HandOver(); }, Qt::QueuedConnection);
+  FHandOvers.Push([this] { HandOver(); });
 }
 
 void TCrossThreadLog::HandOver() {

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "LinkThread.h"
 #include "LogSink.h"
 
-#include <QObject>
 #include <QStringList>
 
 #include <atomic>
@@ -15,11 +15,13 @@ class TListBoxLog;
 // the window's event loop however fast they come: a page at its limit and a
 // screen reader attached cost one model change a batch, not one a line. The
 // line count it reports is the page's once every line sent has arrived, so
-// the driver's limit on the page holds.
+// the driver's limit on the page holds. Made on the page's thread; the
+// hand-over goes through a queue of this program, so that a race detector
+// sees the batch pass from one thread to the other.
 class TCrossThreadLog : public TLogSink {
  public:
-  // The page and the context (a window of the page's thread) are borrowed.
-  TCrossThreadLog(TListBoxLog& page, QObject* context, int lines = 0) : FPage(page), FContext(context), FLines(lines) {}
+  // The page is borrowed.
+  explicit TCrossThreadLog(TListBoxLog& page, int lines = 0) : FPage(page), FLines(lines) {}
 
   int LineCount() const override { return FLines.load(); }
   void DeleteFirstLine() override;
@@ -35,7 +37,7 @@ class TCrossThreadLog : public TLogSink {
   void HandOver();
 
   TListBoxLog& FPage;
-  QObject* FContext;
+  TLinkQueue FHandOvers;
   std::atomic<int> FLines;
   std::mutex FLock;
   // Waiting for the hand-over: the oldest lines to drop (of the page first,

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "LinkThread.h"
 #include "ProgressSink.h"
-
-#include <QObject>
 
 // A wait window's bar as the driver and the device model on the link thread
 // move it: the range is read once, on the window's thread, and each new
-// position goes to the bar through the window's event loop.
+// position goes to the bar through the window's event loop, handed over in
+// a queue of this program that a race detector sees. Made on the bar's
+// thread.
 class TCrossThreadProgress : public TProgressSink {
  public:
-  // The bar and the context (a window of the bar's thread) are borrowed.
-  TCrossThreadProgress(TProgressSink& bar, QObject* context);
+  // The bar is borrowed.
+  explicit TCrossThreadProgress(TProgressSink& bar);
 
   int Minimum() const override { return FMinimum; }
   int Maximum() const override { return FMaximum; }
@@ -18,7 +19,7 @@ class TCrossThreadProgress : public TProgressSink {
 
  private:
   TProgressSink& FBar;
-  QObject* FContext;
+  TLinkQueue FPositions;
   const int FMinimum;
   const int FMaximum;
 };

@@ -4,10 +4,12 @@
 #include <memory>
 
 void TLinkQueue::Push(std::function<void()> job) {
-  {
-    const std::lock_guard<std::mutex> lock(FMutex);
-    FJobs.push_back(std::move(job));
-  }
+  // The wake-up is posted under the lock too: the owner's thread takes the
+  // lock before it runs the job, so what the posting read of this object
+  // (its class, for the call by name) is seen to come before whatever the
+  // job does, even when the job ends the thread and deletes this queue.
+  const std::lock_guard<std::mutex> lock(FMutex);
+  FJobs.push_back(std::move(job));
   QMetaObject::invokeMethod(this, "RunNext", Qt::QueuedConnection);
 }
 
@@ -42,12 +44,17 @@ TLinkThread::~TLinkThread() { Stop(QDeadlineTimer::Forever); }
 bool TLinkThread::Stop(QDeadlineTimer deadline, std::function<void()> last) {
   if (!FStopAsked) {
     FStopAsked = true;
-    FWork->Push([this, last = std::move(last)] {
+    FWork->Push([this, last = std::move(last)]() mutable {
       if (last) last();
+      last = nullptr;
+      const std::lock_guard<std::mutex> lock(FEndMutex);
       FThread.quit();
     });
   }
   if (!FThread.wait(deadline)) return false;
+  // QThread::wait synchronises inside Qt; the thread's last job is seen to
+  // have ended through this program's lock.
+  { const std::lock_guard<std::mutex> lock(FEndMutex); }
   // Results that came back after the last look at them are not wanted.
   FDone.Clear();
   return true;

@@ -13,7 +13,8 @@ class TLinkQueue : public QObject {
   Q_OBJECT
 
  public:
-  // Called on any thread: queues the job and wakes the owner's thread.
+  // Called on any thread: queues the job and wakes the owner's thread, where
+  // the jobs run in the order they came.
   void Push(std::function<void()> job);
   Q_INVOKABLE void RunNext();
   // Drops what has not run; on the owner's thread.
@@ -64,4 +65,6 @@ class TLinkThread {
   // Lives on the thread that created this one: the completions.
   TLinkQueue FDone;
   bool FStopAsked = false;
+  // Taken by the thread's last job and by Stop once the thread has ended.
+  std::mutex FEndMutex;
 };

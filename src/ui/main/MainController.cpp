@@ -35,11 +35,11 @@ TMainController::TMainController(QWidget& window, TOperatorDialogs& dialogs, std
       FDialogs(dialogs),
       FWaitWindow(std::make_unique<TWaitWindow>(&window)),
       FWaitWindow2Btn(std::make_unique<TWaitWindow2Btn>(&window)),
-      FCommLog(std::make_unique<TCrossThreadLog>(commLog, this, commLog.LineCount())),
-      FDebugLog(std::make_unique<TCrossThreadLog>(debugLog, this, debugLog.LineCount())),
-      FWaitProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow->WaitProgress(), this)),
-      FArchiveRecordProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow2Btn->WaitProgress(), this)),
-      FArchiveProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow2Btn->GlobalWaitProgress(), this)) {
+      FCommLog(std::make_unique<TCrossThreadLog>(commLog, commLog.LineCount())),
+      FDebugLog(std::make_unique<TCrossThreadLog>(debugLog, debugLog.LineCount())),
+      FWaitProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow->WaitProgress())),
+      FArchiveRecordProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow2Btn->WaitProgress())),
+      FArchiveProgress(std::make_unique<TCrossThreadProgress>(*FWaitWindow2Btn->GlobalWaitProgress())) {
   // The port is used only on the link thread from now on.
   port->MoveToThread(FLink.Thread());
   FChannel = std::make_unique<TRS232Channel>(std::move(port));

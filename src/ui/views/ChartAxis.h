@@ -43,7 +43,8 @@ TRange ValueRange(double low, double high, bool logarithmic);
 // when fewer than two fall inside; every digit times them when still fewer;
 // the linear ticks when even those are fewer than two.
 std::vector<double> ValueTicks(const TRange& range, bool logarithmic, int maxTicks);
-// A value as a tick shows it: up to four significant digits.
+// A value as a tick and the pointer's readout show it: up to six significant
+// digits without trailing zeros, in exponent form past that.
 QString ValueLabel(double value);
 
 // The ticks of the time axis: the smallest step of a fixed ladder (seconds
