@@ -317,7 +317,9 @@ std::unique_ptr<TDeviceArchive> THistoryWindow::EnvelopeArchive() {
     if (!any) continue;
     const QDateTime middle = envelope.From.addSecs(span * (2 * pixel + 1) / (2 * width)).toLocalTime();
     const QByteArray time = DeviceValues::FormatDeviceDateTime(middle.date(), middle.time());
-    for (const bool greatest : spread ? std::initializer_list<bool>{false, true} : std::initializer_list<bool>{false}) {
+    // The least values, and the greatest where a column spreads.
+    for (int pass = 0; pass < (spread ? 2 : 1); ++pass) {
+      const bool greatest = pass == 1;
       TOPVarList record;
       record.Add("DATETIME", {}, time);
       for (int c = 0; c < envelope.Columns.size(); ++c) {
