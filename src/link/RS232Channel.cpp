@@ -30,7 +30,9 @@ void TRS232Channel::Close() { FProperties->Close(); }
 
 bool TRS232Channel::Reopen(int minGapMs) {
   if (FState == kStateOpen) return true;
-  if (FLastReopen.isValid() && !FLastReopen.hasExpired(minGapMs)) return false;
+  // hasExpired(0) is false within the millisecond of the last try: no gap
+  // asked for means try now.
+  if (minGapMs > 0 && FLastReopen.isValid() && !FLastReopen.hasExpired(minGapMs)) return false;
   FLastReopen.start();
   FProperties->Open();
   if (!FProperties->Opened()) return false;
