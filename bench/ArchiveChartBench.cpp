@@ -6,6 +6,7 @@
 #include "ArchiveGenerator.h"
 #include "DeviceArchive.h"
 #include "NGAS.h"
+#include "NoDialogs.h"
 #include "OperatorDialogs.h"
 
 #include <QApplication>
@@ -17,17 +18,6 @@ namespace {
 
 constexpr int kRecords = 10000;
 constexpr int kRounds = 5;
-
-// The chart asks nothing of the operator while it draws.
-class TNoDialogs : public TOperatorDialogs {
- public:
-  QMessageBox::StandardButton Message(TMessageKind, const QString&, QMessageBox::StandardButtons) override {
-    return QMessageBox::NoButton;
-  }
-  int RunModal(QDialog&) override { return 0; }
-  QString OpenFileName(const TFileRequest&) override { return {}; }
-  QString SaveFileName(const TFileRequest&) override { return {}; }
-};
 
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "HistoryWindow.h"
 #include "InstallationEmulator.h"
 #include "NGAS.h"
+#include "NoDialogs.h"
 #include "OpenProtocolDriver.h"
 #include "OperatorDialogs.h"
 
@@ -26,17 +27,6 @@ namespace {
 constexpr int kYear = 525600;
 constexpr int kDay = 1440;
 constexpr int kChartWidth = 1000;
-
-// The window asks nothing of the operator while it draws.
-class TNoDialogs : public TOperatorDialogs {
- public:
-  QMessageBox::StandardButton Message(TMessageKind, const QString&, QMessageBox::StandardButtons) override {
-    return QMessageBox::NoButton;
-  }
-  int RunModal(QDialog&) override { return 0; }
-  QString OpenFileName(const TFileRequest&) override { return {}; }
-  QString SaveFileName(const TFileRequest&) override { return {}; }
-};
 
 double Ms(const QElapsedTimer& clock) { return static_cast<double>(clock.nsecsElapsed()) / 1e6; }
 
